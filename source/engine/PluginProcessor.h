@@ -1,0 +1,167 @@
+#pragma once
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include "BallRecords.h"
+#include "EngineSettings.h"
+#include "NoteScheduler.h"
+#include "Parameters.h"
+#include "PhysicsWorld.h"
+#include "WorldChanges.h"
+#include "library/PatternManager.h"
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+// The plug-in's processor: owns the parameters, the note set, the current
+// pattern, the physics world with its balls and the outgoing note queues.
+// The engine settings (EngineSettings) are written on the message thread and
+// read by the audio thread; changes to the live world go through worldChanges.
+class CaromelAudioProcessor : public juce::AudioProcessor,
+                              public juce::AudioProcessorValueTreeState::Listener,
+                              public EngineSettings
+{
+public:
+    CaromelAudioProcessor();
+    ~CaromelAudioProcessor() override;
+
+    //==========================================================================
+    const juce::String getName() const override { return "Rebondo"; }
+    bool acceptsMidi() const override { return true; }
+    bool producesMidi() const override { return true; }
+    bool isMidiEffect() const override { return false; }
+    double getTailLengthSeconds() const override { return 0.0; }
+
+    bool hasEditor() const override { return true; }
+    juce::AudioProcessorEditor* createEditor() override;
+
+    int getNumPrograms() override { return 1; }
+    int getCurrentProgram() override { return 0; }
+    void setCurrentProgram (int) override {}
+    const juce::String getProgramName (int) override { return {}; }
+    void changeProgramName (int, const juce::String&) override {}
+
+    bool isBusesLayoutSupported (const BusesLayout&) const override;
+    void prepareToPlay (double sampleRate, int samplesPerBlock) override;
+    void releaseResources() override {}
+    void processBlock (juce::AudioBuffer<float>&, juce::MidiBuffer&) override;
+    using juce::AudioProcessor::processBlock;
+
+    void getStateInformation (juce::MemoryBlock& destData) override;
+    void setStateInformation (const void* data, int sizeInBytes) override;
+
+    // Copies automatable parameters into the engine settings, so that the
+    // engine follows automation, presets and host state with no editor open.
+    void parameterChanged (const juce::String& parameterID, float newValue) override;
+
+    //==========================================================================
+    // Parameters and persistent selections
+    juce::AudioProcessorValueTreeState parameters;
+    juce::String currentPresetName { "Default" };
+    PatternManager patternManager;
+
+    juce::String currentPatternName { "Default" };
+    std::vector<int> currentPatternSteps { 0, 4, 7, 12 };
+    mutable std::mutex patternLock;
+
+    std::atomic<int> noteMask { 2741 };
+    int noteSetRoot = 0;
+    int noteSetScale = 0;
+    bool noteSetCustom = false;
+    juce::Colour uiColour { 0xff20b2aa };
+    std::atomic<uint16_t> allowedMidiChannelMask { 0xFFFF };
+
+    // Message thread. Empty steps leave the pattern as it is.
+    void setCurrentPattern (const juce::String& name, const std::vector<int>& steps);
+    std::vector<int> getCurrentPatternSteps() const;
+    juce::String getCurrentPatternName() const;
+
+    // Message thread: stores mask & 0xFFF, C alone when C#..B are all clear.
+    void setNoteMask (int mask);
+    // Channel selector and standalone settings: 0 is stored as all channels.
+    void setAllowedMidiChannelMask (int mask);
+
+    int quantizeToScale (int note) const noexcept;
+
+    //==========================================================================
+    // The physics world
+    float getLaunchHandleX() const;
+    void updatePanicMode (bool on);
+    void updateFunnelGeometry();
+    // Editor-side world changes; they reach the world at the next block.
+    void setWorldGravity (float value);
+    void setBallRestitution (double restitution);
+    void setCollisionEnabled (bool enabled);
+
+    PhysicsWorld physics;
+    WorldChanges worldChanges;
+
+    //==========================================================================
+    // Balls and notes (audio thread)
+    std::vector<BallUserData*> balls;
+    std::array<std::array<b2Body*, 128>, 17> ballByInputNote {};
+    NoteScheduler scheduler;
+    std::vector<b2Body*> bodiesToDestroy;
+    std::atomic<uint64_t> noteIdCounter { 1 };
+
+    // Seeds the "RND" arpeggiator so that a run can be repeated exactly.
+    // Call before playback starts.
+    void setRandomSeed (juce::int64 seed);
+
+    //==========================================================================
+    // Editor exchange
+    std::vector<BallSnapshot> ballSnapshots; // guarded by snapshotLock
+    juce::SpinLock snapshotLock;
+
+    // While set, played notes go to onPatternInputNote (called on the message
+    // thread) instead of launching balls.
+    std::atomic<bool> patternInputEnabled { false };
+    std::function<void (int)> onPatternInputNote; // message thread only
+
+    bool firstStartDone = false;
+    bool updateCheckPending = true;
+
+    static constexpr int ballPoolSize = 512;
+
+private:
+    friend class BlockProcessorTestAccess;
+
+    void copyParametersToEngineSettings();
+    void applyWorldChanges (uint32_t changes);
+
+    // Steps of one block
+    void handleIncomingMidi (const juce::MidiBuffer& input, int numSamples, int modMode, bool patternInput);
+    void handleModWheel (int modMode, int value);
+    void launchBall (int channel, int note, int velocity, int position, int numSamples);
+    void releaseBall (int channel, int note, int position);
+    void clearFieldForMono (int position, int numSamples);
+    void processBalls (int numSamples, int arpMode, int maxBouncesIndex, bool patternInput);
+    bool handleBounce (b2Body& body, BallUserData& ball, int arpMode, int maxBouncesIndex, bool patternInput);
+    void stopCurrentNote (BallUserData& ball);
+    void killBall (b2Body& body, BallUserData& ball);
+    void removeIfFinished (b2Body& body, BallUserData& ball);
+    void destroyCollectedBalls();
+    void takeSnapshot();
+    void onPendingNoteOffFired (uint64_t id);
+    void postPatternInputNote (int note);
+    const std::vector<int>& patternForBounce();
+
+    juce::AudioParameterFloat* launchPosParam = nullptr;
+    std::atomic<float>* launchPosValue = nullptr;
+    std::atomic<float>* modValue = nullptr;
+    std::atomic<float>* arpTypeValue = nullptr;
+    std::atomic<float>* maxBouncesValue = nullptr;
+    std::atomic<float>* decayAfterReleaseValue = nullptr;
+
+    double currentSampleRate = 0.0;
+    BallPool ballPool;
+    juce::MidiBuffer outputMidi;
+    std::vector<int> audioPatternCopy;
+    juce::Random arpRandom;
+    bool snapshotLockHeld = false;
+
+    JUCE_DECLARE_WEAK_REFERENCEABLE (CaromelAudioProcessor)
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (CaromelAudioProcessor)
+};
