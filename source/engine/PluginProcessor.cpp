@@ -261,6 +261,9 @@ void CaromelAudioProcessor::processBlock (juce::AudioBuffer<float>& audio, juce:
 
     outputMidi.clear();
 
+    if (panicRequested.exchange (false))
+        performPanic (numSamples);
+
     handleIncomingMidi (midi, numSamples, modMode, patternInput);
     physics.advance (numSamples, currentSampleRate, timeScale.load());
     processBalls (numSamples, arpMode, maxBouncesIndex, patternInput);
@@ -358,6 +361,25 @@ void CaromelAudioProcessor::handleModWheel (int modMode, int value)
         default:
             break;
     }
+}
+
+void CaromelAudioProcessor::performPanic (int numSamples)
+{
+    for (int channel = 1; channel <= 16; ++channel)
+        outputMidi.addEvent (juce::MidiMessage::allNotesOff (channel), 0);
+
+    clearFieldForMono (0, numSamples);
+
+    // Notes whose balls have gone but whose note-off is still counting down.
+    for (const auto& pending : scheduler.pendingNoteOffs)
+        if (! pending.cancelled)
+            scheduler.queueNoteOff (pending.id, pending.channel, pending.note, 0);
+    scheduler.pendingNoteOffs.clear();
+
+    for (int channel = 1; channel <= 16; ++channel)
+        for (int note = 0; note < 128; ++note)
+            if (const auto& slot = scheduler.slot (channel, note); slot.active)
+                scheduler.queueNoteOff (slot.id, channel, note, 0);
 }
 
 void CaromelAudioProcessor::clearFieldForMono (int position, int numSamples)

@@ -106,6 +106,11 @@ public:
     std::vector<b2Body*> bodiesToDestroy;
     std::atomic<uint64_t> noteIdCounter { 1 };
 
+    // Any thread: at the next block every ball stops its notes and leaves the
+    // world, every sounding note gets its note-off, and All Notes Off goes out
+    // on all sixteen channels.
+    void requestPanic() noexcept { panicRequested = true; }
+
     // Seeds the "RND" arpeggiator so that a run can be repeated exactly.
     // Call before playback starts.
     void setRandomSeed (juce::int64 seed);
@@ -129,6 +134,7 @@ private:
     friend class BlockProcessorTestAccess;
 
     void copyParametersToEngineSettings();
+    void performPanic (int numSamples);
     void applyWorldChanges (uint32_t changes);
 
     // Steps of one block
@@ -161,6 +167,7 @@ private:
     std::vector<int> audioPatternCopy;
     juce::Random arpRandom;
     bool snapshotLockHeld = false;
+    std::atomic<bool> panicRequested { false };
 
     JUCE_DECLARE_WEAK_REFERENCEABLE (CaromelAudioProcessor)
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (CaromelAudioProcessor)
