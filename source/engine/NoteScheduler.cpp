@@ -58,6 +58,14 @@ bool NoteScheduler::hasQueuedNoteOn (int channel, int note) const noexcept
     return false;
 }
 
+bool NoteScheduler::hasQueuedNoteOff (uint64_t id) const noexcept
+{
+    for (const auto& e : midiEventQueue)
+        if (e.type == MidiEvent::noteOff && e.id == id)
+            return true;
+    return false;
+}
+
 int NoteScheduler::chooseBounceChannel (int currentChannel, int note, uint16_t mask) const noexcept
 {
     auto isFree = [&] (int channel)

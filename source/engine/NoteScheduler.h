@@ -90,6 +90,7 @@ public:
     void flush (juce::MidiBuffer& out, int numSamples);
 
     bool hasQueuedNoteOn (int channel, int note) const noexcept;
+    bool hasQueuedNoteOff (uint64_t id) const noexcept;
     const NoteSlot& slot (int channel, int note) const noexcept { return soundingNotes[(size_t) channel][(size_t) note]; }
 
     std::vector<MidiEvent> midiEventQueue;

@@ -378,7 +378,7 @@ void CaromelAudioProcessor::performPanic (int numSamples)
 
     for (int channel = 1; channel <= 16; ++channel)
         for (int note = 0; note < 128; ++note)
-            if (const auto& slot = scheduler.slot (channel, note); slot.active)
+            if (const auto& slot = scheduler.slot (channel, note); slot.active && ! scheduler.hasQueuedNoteOff (slot.id))
                 scheduler.queueNoteOff (slot.id, channel, note, 0);
 }
 

@@ -34,7 +34,11 @@ namespace
         QuantiseCase { 0x800, 0, 0 },    // only B: -1 clamps to 0
         QuantiseCase { 0x001, 65, 60 },
         QuantiseCase { 0x001, 66, 60 },  // 60 and 72 equally near: lower
-        QuantiseCase { 0x001, 67, 72 }));
+        QuantiseCase { 0x001, 67, 72 }),
+        [] (const testing::TestParamInfo<QuantiseCase>& caseInfo)
+        {
+            return "mask" + std::to_string (caseInfo.param.mask) + "_note" + (caseInfo.param.note < 0 ? "minus" + std::to_string (-caseInfo.param.note) : std::to_string (caseInfo.param.note));
+        });
 
     TEST (NoteSet, MaskZeroAndFullMaskLeaveEveryNoteUnchanged)
     {
