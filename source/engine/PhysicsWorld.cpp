@@ -296,6 +296,18 @@ void PhysicsWorld::setCollisionMasks (bool enabled, uint16_t wallBits, uint16_t 
     }
 }
 
+void PhysicsWorld::prepareForDestruction()
+{
+    // Box2D 2.3 removes only the first entry of a proxy from its move buffer
+    // when the proxy is destroyed. A ball created and then refiltered (when it
+    // starts colliding with balls) before the next step is in that buffer
+    // twice; destroying it would leave a dangling entry for the next step.
+    // Committing the pending moves empties the buffer; the pairs it finds are
+    // the ones the next step would find anyway.
+    if (world != nullptr)
+        const_cast<b2ContactManager&> (world->GetContactManager()).FindNewContacts();
+}
+
 void PhysicsWorld::destroyBody (b2Body* body)
 {
     if (world != nullptr && body != nullptr)

@@ -92,6 +92,9 @@ public:
     void setRestitution (double restitution);
     void setCollisionMasks (bool enabled, uint16_t wallBits, uint16_t ballBits);
     void destroyBody (b2Body*);
+    // Call before destroying bodies that may have been created or refiltered
+    // since the last step.
+    void prepareForDestruction();
 
     // Grows Box2D's allocators to hold this many balls and their contacts, so
     // that later launches, steps and removals reuse memory.

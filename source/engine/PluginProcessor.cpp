@@ -668,6 +668,9 @@ void CaromelAudioProcessor::removeIfFinished (b2Body& body, BallUserData& ball)
 
 void CaromelAudioProcessor::destroyCollectedBalls()
 {
+    if (! bodiesToDestroy.empty())
+        physics.prepareForDestruction();
+
     for (auto* body : bodiesToDestroy)
     {
         if (auto* ball = getBallData (body))

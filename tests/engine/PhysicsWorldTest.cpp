@@ -216,3 +216,27 @@ namespace
         }
     }
 }
+
+namespace
+{
+    // A ball launched and switched to ball collisions before the world has
+    // stepped, then destroyed, must leave nothing behind in the broad phase.
+    TEST (PhysicsWorldInProcessor, BallDestroyedBeforeItsFirstStepLeavesNoDanglingProxy)
+    {
+        ProcessorHarness h (48000.0, 16);
+        h.setParameter (ParameterIDs::collision, 1.0f);
+        h.setParameter (ParameterIDs::mono, 1.0f);
+        h.setParameter (ParameterIDs::time, 0.1f);
+        h.run();
+
+        h.run ({ { 0, juce::MidiMessage::noteOn (1, 60, (juce::uint8) 100) } });
+        ASSERT_EQ (h.processor.balls.size(), 1u);
+        EXPECT_EQ (h.processor.balls[0]->ballCollisionsActive, 1);
+        h.run ({ { 0, juce::MidiMessage::noteOn (1, 62, (juce::uint8) 100) } }); // mono: the first ball goes
+
+        h.setParameter (ParameterIDs::time, 1.0f);
+        for (int i = 0; i < 200; ++i)
+            h.run();
+        EXPECT_EQ (h.processor.balls.size(), 1u);
+    }
+}
