@@ -569,13 +569,16 @@ namespace rebondo::render
 
     juce::String formatSummary (const Summary& s)
     {
-        return juce::String()
-            + "Input notes:        " + juce::String (s.inputNotes) + "\n"
-            + "Balls launched:     " + juce::String (s.ballsLaunched) + "\n"
-            + "Output notes:       " + juce::String (s.outputNotes) + "\n"
-            + "Peak sounding notes: " + juce::String (s.peakSoundingNotes) + "\n"
-            + "Rendered duration:  " + juce::String (s.renderedSeconds, 2) + " s\n"
-            + "Render speed:       " + juce::String (s.speed, 1) + "x real time\n";
+        auto line = [] (const char* label, const juce::String& value)
+        {
+            return juce::String (label).paddedRight (' ', 21) + value + "\n";
+        };
+        return line ("Input notes:", juce::String (s.inputNotes))
+             + line ("Balls launched:", juce::String (s.ballsLaunched))
+             + line ("Output notes:", juce::String (s.outputNotes))
+             + line ("Peak sounding notes:", juce::String (s.peakSoundingNotes))
+             + line ("Rendered duration:", juce::String (s.renderedSeconds, 2) + " s")
+             + line ("Render speed:", juce::String (s.speed, 1) + "x real time");
     }
 
     //==========================================================================
