@@ -124,6 +124,12 @@ attempt() {
     exec 9>&-
     stop "$jalv_pid"; jalv_pid=""
     stop "$jackd_pid"; jackd_pid=""
+
+    # Also catches assertions while the plug-in shuts down.
+    if grep -q "JUCE Assertion failure" "$work/jalv.log"; then
+        say "a JUCE assertion fired in the plug-in: $(grep -m1 "JUCE Assertion failure" "$work/jalv.log")"
+        status=1
+    fi
     return "$status"
 }
 

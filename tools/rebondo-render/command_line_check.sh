@@ -28,6 +28,13 @@ expect() {
     [ "$got" -eq "$status" ] || fail "'$*' exited $got, expected $status"
     grep -qF -- "$text" "$work/stderr" || fail "'$*' did not say '$text' on stderr: $(cat "$work/stderr")"
     [ ! -e "$work/out.mid" ] || fail "'$*' left an output file"
+    no_assertions "$work/stderr"
+}
+
+no_assertions() {
+    if grep -q "JUCE Assertion failure" "$1"; then
+        fail "a JUCE assertion fired: $(grep -m1 "JUCE Assertion failure" "$1")"
+    fi
 }
 
 "$render" --help >"$work/help" 2>&1 || fail "--help exited non-zero"
@@ -48,8 +55,10 @@ expect 1 "unknown pattern"      -- "$example" -o "$work/out.mid" --pattern "No S
 expect 1 "output folder does not exist" -- "$example" -o "$work/none/out.mid"
 
 # Same seed, same bytes; the summary goes to standard output.
-"$render" "$example" -o "$work/a.mid" --seed 42 >"$work/summary" 2>/dev/null || fail "render a"
-"$render" "$example" -o "$work/b.mid" --seed 42 >/dev/null 2>&1 || fail "render b"
+"$render" "$example" -o "$work/a.mid" --seed 42 >"$work/summary" 2>"$work/a.err" || fail "render a"
+"$render" "$example" -o "$work/b.mid" --seed 42 >/dev/null 2>"$work/b.err" || fail "render b"
+no_assertions "$work/a.err"
+no_assertions "$work/b.err"
 cmp -s "$work/a.mid" "$work/b.mid" || fail "two renders with --seed 42 differ"
 for line in "Input notes:" "Balls launched:" "Output notes:" "Peak sounding notes:" "Rendered duration:" "Render speed:"; do
     grep -q "^$line" "$work/summary" || fail "summary lacks '$line'"
@@ -58,7 +67,8 @@ head -c 14 "$work/a.mid" | od -An -tx1 | tr -d ' \n' | grep -q "^4d5468640000000
 
 # A preset file given by path.
 printf '<PARAMETERS note_mask="4"><PARAM id="arp_type" value="1"/></PARAMETERS>\n' >"$work/d.xml"
-"$render" "$example" -o "$work/d.mid" --preset "$work/d.xml" --seed 1 >/dev/null 2>&1 || fail "render with a preset file"
+"$render" "$example" -o "$work/d.mid" --preset "$work/d.xml" --seed 1 >/dev/null 2>"$work/d.err" || fail "render with a preset file"
+no_assertions "$work/d.err"
 [ -s "$work/d.mid" ] || fail "no output with a preset file"
 
 if [ "$failures" -ne 0 ]; then
