@@ -41,12 +41,20 @@ struct BallUserData
     int32_t lastNote = 0;
     int32_t baseNote = 0;
 
+    // Notes are recorded in the order they start, and ids only grow, so the
+    // recorded notes are sorted by id.
     BallNote* findNote (uint64_t id) noexcept
     {
-        for (int i = 0; i < noteCount; ++i)
-            if (notes[(std::size_t) i].id == id)
-                return &notes[(std::size_t) i];
-        return nullptr;
+        int lo = 0, hi = noteCount;
+        while (lo < hi)
+        {
+            const int mid = (lo + hi) / 2;
+            if (notes[(std::size_t) mid].id < id)
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        return (lo < noteCount && notes[(std::size_t) lo].id == id) ? &notes[(std::size_t) lo] : nullptr;
     }
 
     void recordNote (const BallNote& n) noexcept

@@ -392,10 +392,10 @@ void CaromelAudioProcessor::clearFieldForMono (int position, int numSamples)
         if (ball == nullptr || ball->dying)
             continue;
 
+        cancelPendingNoteOffsOf (*ball);
         for (int i = 0; i < ball->noteCount; ++i)
         {
             auto& note = ball->notes[(size_t) i];
-            scheduler.cancelPendingNoteOffs (note.id);
             if (note.active)
             {
                 scheduler.queueNoteOff (note.id, note.channel, note.note, offset);
@@ -682,10 +682,10 @@ void CaromelAudioProcessor::destroyCollectedBalls()
                     slot = nullptr;
             }
 
+            cancelPendingNoteOffsOf (*ball);
             for (int i = 0; i < ball->noteCount; ++i)
             {
                 auto& note = ball->notes[(size_t) i];
-                scheduler.cancelPendingNoteOffs (note.id);
                 if (note.active)
                 {
                     scheduler.queueNoteOff (note.id, note.channel, note.note, 0);
@@ -737,6 +737,14 @@ void CaromelAudioProcessor::takeSnapshot()
             snapshot.data = *ball;
         ballSnapshots.push_back (snapshot);
     }
+}
+
+void CaromelAudioProcessor::cancelPendingNoteOffsOf (BallUserData& ball)
+{
+    // One pass over the pending list instead of one per recorded note.
+    for (auto& pending : scheduler.pendingNoteOffs)
+        if (! pending.cancelled && ball.findNote (pending.id) != nullptr)
+            pending.cancelled = true;
 }
 
 void CaromelAudioProcessor::onPendingNoteOffFired (uint64_t id)

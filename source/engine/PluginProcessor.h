@@ -151,6 +151,7 @@ private:
     void destroyCollectedBalls();
     void takeSnapshot();
     void onPendingNoteOffFired (uint64_t id);
+    void cancelPendingNoteOffsOf (BallUserData&);
     void postPatternInputNote (int note);
     const std::vector<int>& patternForBounce();
 
