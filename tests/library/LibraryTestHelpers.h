@@ -1,0 +1,36 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+namespace rebondo::test
+{
+    // A left-button mouse event on component at position, pressed at down.
+    inline juce::MouseEvent mouseEventAt (juce::Component& component, juce::Point<float> position,
+                                          juce::Point<float> down, int clicks = 1)
+    {
+        const auto now = juce::Time::getCurrentTime();
+        return { juce::Desktop::getInstance().getMainMouseSource(), position,
+                 juce::ModifierKeys (juce::ModifierKeys::leftButtonModifier),
+                 juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation,
+                 juce::MouseInputSource::defaultRotation, juce::MouseInputSource::defaultTiltX,
+                 juce::MouseInputSource::defaultTiltY, &component, &component, now, down, now, clicks, false };
+    }
+
+    inline juce::MouseEvent mouseEventAt (juce::Component& component, juce::Point<float> position)
+    {
+        return mouseEventAt (component, position, position);
+    }
+
+    inline void pumpMessages (int milliseconds)
+    {
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (milliseconds);
+    }
+
+    inline juce::Image snapshotOf (juce::Component& component)
+    {
+        juce::Image image (juce::Image::ARGB, component.getWidth(), component.getHeight(), true);
+        juce::Graphics g (image);
+        component.paintEntireComponent (g, true);
+        return image;
+    }
+}
