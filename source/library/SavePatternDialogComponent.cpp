@@ -42,19 +42,21 @@ void SavePatternDialogComponent::paint (juce::Graphics& g)
 
 void SavePatternDialogComponent::resized()
 {
-    auto area = getLocalBounds().reduced (14);
-    const auto takeTop = [&area] (int wanted) { return area.removeFromTop (std::min (wanted, area.getHeight())); };
+    const auto inner = getLocalBounds().reduced (14);
 
+    // The buttons sit at the bottom of the whole inner area; the rest stacks from the top.
+    auto buttons = inner.withTop (inner.getBottom() - std::min (28, inner.getHeight()));
+    saveButton.setBounds (buttons.removeFromRight (std::min (100, buttons.getWidth())));
+    buttons.removeFromRight (std::min (8, buttons.getWidth()));
+    cancelButton.setBounds (buttons.removeFromRight (std::min (90, buttons.getWidth())));
+
+    auto area = inner;
+    const auto takeTop = [&area] (int wanted) { return area.removeFromTop (std::min (wanted, area.getHeight())); };
     titleLabel.setBounds (takeTop (24));
     takeTop (8);
     nameEditor.setBounds (takeTop (26));
     takeTop (8);
     messageLabel.setBounds (takeTop (34));
-
-    auto buttons = area.removeFromBottom (std::min (28, area.getHeight()));
-    saveButton.setBounds (buttons.removeFromRight (std::min (100, buttons.getWidth())));
-    buttons.removeFromRight (std::min (8, buttons.getWidth()));
-    cancelButton.setBounds (buttons.removeFromRight (std::min (90, buttons.getWidth())));
 }
 
 void SavePatternDialogComponent::textEditorTextChanged (juce::TextEditor&)
