@@ -21,11 +21,17 @@ namespace
         return dynamic_cast<juce::AlertWindow*> (topModal());
     }
 
+    // Waits for a dialog to come up.
+    void awaitModal()
+    {
+        rebondo::test::pumpUntil ([] { return topModal() != nullptr; });
+    }
+
     // Clicks a dialog button and lets the dialog's callback run.
     void answer (juce::AlertWindow& alert, int result)
     {
         alert.exitModalState (result);
-        rebondo::test::pumpMessages (80);
+        rebondo::test::flushMessages();
     }
 
     class DialogsOnDisplay : public testing::Test
@@ -44,7 +50,8 @@ namespace
         void TearDown() override
         {
             juce::ModalComponentManager::getInstance()->cancelAllModalComponents();
-            rebondo::test::pumpMessages (80);
+            rebondo::test::pumpUntil ([] { return topModal() == nullptr; });
+            rebondo::test::pumpMessages (20);
         }
 
         rebondo::test::ScopedFreshHome home;
@@ -56,7 +63,7 @@ namespace
     TEST_F (DialogsOnDisplay, SavePresetRefusesABadNameWithAWarning)
     {
         PresetDialogs::showSaveDialog (nullptr, operations, "", [this] (const juce::String& n) { saved.add (n); });
-        rebondo::test::pumpMessages (80);
+        awaitModal();
 
         auto* alert = topAlert();
         ASSERT_NE (alert, nullptr);
@@ -80,7 +87,7 @@ namespace
     TEST_F (DialogsOnDisplay, SavePresetAsksBeforeOverwriting)
     {
         PresetDialogs::showSaveDialog (nullptr, operations, "Space", [this] (const juce::String& n) { saved.add (n); });
-        rebondo::test::pumpMessages (80);
+        awaitModal();
         ASSERT_NE (topAlert(), nullptr);
         topAlert()->getTextEditor ("presetNameField")->setText ("Space.XML");
         answer (*topAlert(), 1);
@@ -98,7 +105,7 @@ namespace
     {
         juce::StringArray renamed;
         PresetDialogs::showRenameDialog (nullptr, operations, "Space", [&renamed] (const juce::String& n) { renamed.add (n); });
-        rebondo::test::pumpMessages (80);
+        awaitModal();
         ASSERT_NE (topAlert(), nullptr);
         EXPECT_EQ (topAlert()->getName(), "Rename Preset");
         topAlert()->getTextEditor ("name")->setText ("Default");
@@ -118,14 +125,14 @@ namespace
     {
         int refreshed = 0;
         PresetDialogs::showDeleteDialog (nullptr, operations, "Space", [&refreshed] { ++refreshed; });
-        rebondo::test::pumpMessages (80);
+        awaitModal();
         ASSERT_NE (topAlert(), nullptr);
         EXPECT_EQ (topAlert()->getName(), "Delete Preset");
         answer (*topAlert(), 0);
         EXPECT_TRUE (folder.getChildFile ("Space.xml").exists());
 
         PresetDialogs::showDeleteDialog (nullptr, operations, "Space", [&refreshed] { ++refreshed; });
-        rebondo::test::pumpMessages (80);
+        awaitModal();
         ASSERT_NE (topAlert(), nullptr);
         answer (*topAlert(), 1);
         EXPECT_FALSE (folder.getChildFile ("Space.xml").exists());
@@ -162,7 +169,7 @@ namespace
         PatternFlowController flows (processor, browser, library);
 
         flows.showRenameDialog ("Fifth");
-        rebondo::test::pumpMessages (80);
+        awaitModal();
         ASSERT_NE (topAlert(), nullptr);
         EXPECT_EQ (topAlert()->getName(), "Rename Pattern");
         EXPECT_EQ (topAlert()->getTextEditorContents ("newName"), "Fifth");
@@ -174,7 +181,7 @@ namespace
         answer (*topAlert(), 0);
 
         flows.showDeleteDialog ("Fifth");
-        rebondo::test::pumpMessages (80);
+        awaitModal();
         ASSERT_NE (topAlert(), nullptr);
         EXPECT_TRUE (topAlert()->getDescription().endsWith ("Delete pattern \"Fifth\"?\n\nThis cannot be undone."));
         answer (*topAlert(), 1);
@@ -191,11 +198,11 @@ namespace
         PatternFlowController flows (processor, browser, library);
 
         flows.showSaveDialog ("Mine", {});
-        rebondo::test::pumpMessages (80);
+        rebondo::test::pumpMessages (50);
         EXPECT_EQ (topModal(), nullptr) << "nothing to save";
 
         flows.showSaveDialog ("Mine", { 0, 5 });
-        rebondo::test::pumpMessages (80);
+        awaitModal();
         auto* window = dynamic_cast<juce::DialogWindow*> (topModal());
         ASSERT_NE (window, nullptr);
         auto* dialog = dynamic_cast<SavePatternDialogComponent*> (window->getContentComponent());
@@ -203,8 +210,7 @@ namespace
         EXPECT_EQ (dialog->nameEditor.getText(), "Mine");
 
         dialog->saveClicked();
-        rebondo::test::pumpMessages (80);
-        EXPECT_EQ (topModal(), nullptr);
+        EXPECT_TRUE (rebondo::test::pumpUntil ([] { return topModal() == nullptr; }));
         ASSERT_EQ (library.patterns.size(), 2u);
         EXPECT_EQ (library.patterns[1].name, "Mine");
         EXPECT_NE (browser.findButton ("Mine"), nullptr);

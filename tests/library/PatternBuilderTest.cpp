@@ -172,7 +172,7 @@ namespace
         press (cell (1, 4));
         rebondo::test::pumpMessages (250);
         EXPECT_EQ (builder.steps.size(), 2u);
-        rebondo::test::pumpMessages (900);
+        EXPECT_TRUE (rebondo::test::pumpUntil ([this] { return builder.steps.size() == 1; }));
         EXPECT_EQ (builder.steps, (std::vector<int> { 0 }));
         release (cell (1, 4), cell (1, 4));
         EXPECT_EQ (builder.steps, (std::vector<int> { 0 }));

@@ -22,8 +22,10 @@ namespace
 
         void typeName (const juce::String& text)
         {
+            // The editor reports text changes asynchronously; a marker message
+            // posted after it shows that it has been delivered.
             dialog.nameEditor.setText (text, true);
-            rebondo::test::pumpMessages (30); // the editor reports text changes asynchronously
+            ASSERT_TRUE (rebondo::test::flushMessages());
         }
 
         std::vector<PatternDefinition> library { { "Fifth", { 0, 7 }, false },
