@@ -82,7 +82,7 @@ void MidiChannelSelectorComponent::resized()
 
     area.removeFromTop (4);
     auto firstRow = area.removeFromTop (area.getHeight() / 2);
-    auto secondRow = area.withTrimmedBottom (4);
+    auto secondRow = area;
 
     auto layRow = [this] (juce::Rectangle<int> row, size_t firstChannel)
     {

@@ -16,6 +16,10 @@ namespace StandaloneSettingsKeys
     inline constexpr const char* uiColour = "selectedUiColour";
 }
 
+// Where and how the settings file is kept (per user, XML, "Rebondo.settings"
+// in "Orvanta/Rebondo").
+juce::PropertiesFile::Options standalonePropertiesOptions();
+
 // Plug-in: the selector shows the processor's mask and every reported mask
 // goes into the processor (0 meaning all channels).
 void connectChannelSelector (MidiChannelSelectorComponent& selector, CaromelAudioProcessor& processor);

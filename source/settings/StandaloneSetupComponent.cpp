@@ -23,7 +23,8 @@ namespace
         // Item ids follow list positions, so a device without a name (which
         // gets no item) does not shift the others.
         for (int i = 0; i < devices.size(); ++i)
-            box.addItem (devices.getReference (i).name, i + firstDeviceId);
+            if (devices.getReference (i).name.isNotEmpty())
+                box.addItem (devices.getReference (i).name, i + firstDeviceId);
 
         box.setSelectedId (placeholderId, juce::dontSendNotification);
     }
