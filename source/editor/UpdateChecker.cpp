@@ -25,6 +25,20 @@ namespace UpdateCheck
         }
     }
 
+    bool claimFirstStart (bool& firstStartDone, bool& updateCheckPending)
+    {
+        if (firstStartDone)
+            return false;
+
+        firstStartDone = true;
+
+        if (! updateCheckPending)
+            return false;
+
+        updateCheckPending = false;
+        return true;
+    }
+
     bool isVersionNewer (const juce::String& latest, const juce::String& current)
     {
         return parseVersion (latest) > parseVersion (current);

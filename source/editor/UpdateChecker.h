@@ -13,6 +13,10 @@ namespace UpdateCheck
     inline constexpr int bubbleMillis = 8000;
     inline constexpr int maxMessageLength = 220;
 
+    // The editor's first-start step, given the processor's two flags: true
+    // exactly once per processor, when the check should be started.
+    bool claimFirstStart (bool& firstStartDone, bool& updateCheckPending);
+
     // Dotted decimal compared numerically as major.minor.patch.
     bool isVersionNewer (const juce::String& latest, const juce::String& current);
 

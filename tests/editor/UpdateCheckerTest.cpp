@@ -1,4 +1,6 @@
 #include "editor/UpdateChecker.h"
+#include "engine/PluginProcessor.h"
+#include "support/TestEnvironment.h"
 #include "support/GuiTestHelpers.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +9,25 @@
 
 namespace
 {
+    TEST (UpdateFirstStartTest, ChecksAtMostOncePerProcessor)
+    {
+        rebondo::test::ScopedFreshHome home;
+        CaromelAudioProcessor processor;
+        EXPECT_FALSE (processor.firstStartDone);
+        EXPECT_TRUE (processor.updateCheckPending);
+
+        // First tick of the first editor, then later ticks and later editors.
+        EXPECT_TRUE (UpdateCheck::claimFirstStart (processor.firstStartDone, processor.updateCheckPending));
+        for (int tick = 0; tick < 3; ++tick)
+            EXPECT_FALSE (UpdateCheck::claimFirstStart (processor.firstStartDone, processor.updateCheckPending));
+        EXPECT_TRUE (processor.firstStartDone);
+        EXPECT_FALSE (processor.updateCheckPending);
+
+        bool done = false, pending = false;
+        EXPECT_FALSE (UpdateCheck::claimFirstStart (done, pending));
+        EXPECT_TRUE (done) << "the first start happens even with no check pending";
+    }
+
     struct VersionCase
     {
         const char* latest;

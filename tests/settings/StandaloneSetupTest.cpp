@@ -443,3 +443,18 @@ namespace
         EXPECT_EQ (next.getStandaloneProperties()->getValue ("selectedUiColour"), "ff6495ed");
     }
 }
+
+namespace
+{
+    TEST (StandaloneSetupRealDevicesTest, BuildsOnAnUninitialisedDeviceManager)
+    {
+        juce::AudioDeviceManager manager;
+        StandaloneSetupComponent panel (manager);
+
+        // Without sound hardware the set-up may fail; it is reported, not fatal.
+        const auto status = panel.statusLabel.getText();
+        EXPECT_TRUE (status == "Select IAC Driver Bus 1 for DAW." || status.startsWith ("Audio setup error: ")) << status;
+        EXPECT_EQ (panel.midiInputBox.getItemText (0), "Select MIDI Input...");
+        EXPECT_EQ (panel.midiOutputBox.getNumItems(), juce::MidiOutput::getAvailableDevices().size() + 1);
+    }
+}
