@@ -238,3 +238,59 @@ namespace
         EXPECT_EQ (label.getJustificationType(), juce::Justification::centred);
     }
 }
+
+namespace
+{
+    // A processor whose tree holds the two box parameters but no collision.
+    class TreeWithoutCollision : public juce::AudioProcessor
+    {
+    public:
+        TreeWithoutCollision() : tree (*this, nullptr, "PARAMETERS", makeLayout()) {}
+
+        static juce::AudioProcessorValueTreeState::ParameterLayout makeLayout()
+        {
+            juce::AudioProcessorValueTreeState::ParameterLayout layout;
+            layout.add (std::make_unique<juce::AudioParameterInt> (juce::ParameterID { ParameterIDs::mod, 1 }, "Mod", 0, 5, 0));
+            layout.add (std::make_unique<juce::AudioParameterInt> (juce::ParameterID { ParameterIDs::maxBounces, 1 }, "Max", 0, 8, 8));
+            return layout;
+        }
+
+        const juce::String getName() const override { return "test"; }
+        void prepareToPlay (double, int) override {}
+        void releaseResources() override {}
+        void processBlock (juce::AudioBuffer<float>&, juce::MidiBuffer&) override {}
+        using juce::AudioProcessor::processBlock;
+        double getTailLengthSeconds() const override { return 0.0; }
+        bool acceptsMidi() const override { return false; }
+        bool producesMidi() const override { return false; }
+        juce::AudioProcessorEditor* createEditor() override { return nullptr; }
+        bool hasEditor() const override { return false; }
+        int getNumPrograms() override { return 1; }
+        int getCurrentProgram() override { return 0; }
+        void setCurrentProgram (int) override {}
+        const juce::String getProgramName (int) override { return {}; }
+        void changeProgramName (int, const juce::String&) override {}
+        void getStateInformation (juce::MemoryBlock&) override {}
+        void setStateInformation (const void*, int) override {}
+
+        juce::AudioProcessorValueTreeState tree;
+    };
+
+    TEST (SettingsPanelWithoutCollisionTest, SwitchWorksOnThePanelAlone)
+    {
+        TreeWithoutCollision processor;
+        SettingsComponent panel (processor.tree);
+        EXPECT_TRUE (panel.collisionOn) << "kept at its initial value";
+        EXPECT_EQ (panel.collisionButton.getButtonText(), "On");
+
+        std::vector<bool> reports;
+        panel.onCollisionChanged = [&reports] (bool on) { reports.push_back (on); };
+        rebondo::test::clickButton (panel.collisionButton);
+        panel.refreshFromParameters();
+
+        EXPECT_FALSE (panel.collisionOn);
+        EXPECT_EQ (panel.collisionButton.getButtonText(), "Off");
+        EXPECT_EQ (reports, std::vector<bool> { false });
+        EXPECT_EQ (panel.maxBouncesBox.getText(), "999");
+    }
+}
