@@ -128,6 +128,11 @@ public:
     bool firstStartDone = false;
     bool updateCheckPending = true;
 
+    // The settings file of the standalone app and of the interface colour,
+    // made on first use and kept for the processor's life (message thread).
+    juce::PropertiesFile* getStandaloneProperties();
+    std::unique_ptr<juce::PropertiesFile> standaloneProperties;
+
     static constexpr int ballPoolSize = 512;
 
 private:
