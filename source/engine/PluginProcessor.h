@@ -139,6 +139,11 @@ public:
     // refreshing the editor, which the caller does when result.loaded is set.
     PresetLoadResult loadPresetByName (const juce::String& presetName);
 
+    // The same from a preset document already in memory; sourcePath only
+    // names it in the diagnostics.
+    PresetLoadResult loadPresetDocument (const juce::String& presetName, const void* data, size_t numBytes,
+                                         const juce::String& sourcePath);
+
     //==========================================================================
     // The physics world
     float getLaunchHandleX() const;

@@ -249,10 +249,26 @@ CaromelAudioProcessor::PresetLoadResult CaromelAudioProcessor::loadPresetByName 
         return result;
     }
 
-    const auto document = XmlFiles::parseFile (file);
-    if (document == nullptr)
+    juce::MemoryBlock bytes;
+    if (file.getSize() > (juce::int64) XmlFiles::maxDocumentBytes || ! file.loadFileAsData (bytes))
     {
         writeDiagnosticLine ("Could not parse preset XML: " + file.getFullPathName());
+        return result;
+    }
+
+    return loadPresetDocument (presetName, bytes.getData(), bytes.getSize(), file.getFullPathName());
+}
+
+CaromelAudioProcessor::PresetLoadResult CaromelAudioProcessor::loadPresetDocument (const juce::String& presetName,
+                                                                                   const void* data, size_t numBytes,
+                                                                                   const juce::String& sourcePath)
+{
+    PresetLoadResult result;
+
+    const auto document = XmlFiles::parseText (data, numBytes);
+    if (document == nullptr)
+    {
+        writeDiagnosticLine ("Could not parse preset XML: " + sourcePath);
         return result;
     }
 

@@ -93,17 +93,13 @@ const PatternDefinition* PatternManager::findPatternByName (const juce::String& 
     return index < 0 ? nullptr : &patterns[(size_t) index];
 }
 
-void PatternManager::loadPatternsFromDisk()
+std::vector<PatternDefinition> PatternManager::parsePatternList (const void* data, size_t numBytes)
 {
-    patterns.clear();
-    writeDiagnosticLine ("Loading patterns from: " + patternFile.getFullPathName());
+    std::vector<PatternDefinition> list;
 
-    if (patternFile == juce::File() || ! patternFile.existsAsFile())
-        return;
-
-    const auto xml = XmlFiles::parseFile (patternFile);
+    const auto xml = XmlFiles::parseText (data, numBytes);
     if (xml == nullptr || ! xml->getTagName().equalsIgnoreCase ("PATTERNS"))
-        return;
+        return list;
 
     for (auto* child : xml->getChildIterator())
     {
@@ -115,8 +111,25 @@ void PatternManager::loadPatternsFromDisk()
         definition.steps = parseLibrarySteps (child->getStringAttribute ("steps"));
 
         if (definition.name.isNotEmpty() && ! definition.steps.empty())
-            patterns.push_back (std::move (definition));
+            list.push_back (std::move (definition));
     }
+
+    return list;
+}
+
+void PatternManager::loadPatternsFromDisk()
+{
+    patterns.clear();
+    writeDiagnosticLine ("Loading patterns from: " + patternFile.getFullPathName());
+
+    if (patternFile == juce::File() || ! patternFile.existsAsFile())
+        return;
+
+    juce::MemoryBlock bytes;
+    if (patternFile.getSize() > (juce::int64) XmlFiles::maxDocumentBytes || ! patternFile.loadFileAsData (bytes))
+        return;
+
+    patterns = parsePatternList (bytes.getData(), bytes.getSize());
 }
 
 bool PatternManager::savePatternsToDisk()

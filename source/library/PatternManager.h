@@ -52,6 +52,10 @@ public:
     // digits; no digits gives 0. Saturates at the int range.
     static int parseLeadingInt (const juce::String& text);
 
+    // The entries of a library document, with the reading rules of
+    // loadPatternsFromDisk; empty for anything that is not a PATTERNS document.
+    static std::vector<PatternDefinition> parsePatternList (const void* data, size_t numBytes);
+
     // Steps as the library file holds them: pieces between commas, each read
     // with parseLeadingInt, kept when -99 or within -48..48, at most 16.
     static std::vector<int> parseLibrarySteps (const juce::String& text);

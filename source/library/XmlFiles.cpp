@@ -32,6 +32,218 @@ namespace XmlFiles
 
             return false;
         }
+
+        // The characters the parser takes into a tag or attribute name.
+        bool isNameCharacter (juce::juce_wchar c)
+        {
+            if (c < 0x80)
+                return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
+                    || c == '_' || c == '-' || c == ':' || c == '.';
+
+            return c >= 0xa0 && juce::CharacterFunctions::isLetterOrDigit (c);
+        }
+
+        using Pointer = juce::String::CharPointerType;
+
+        bool startsWith (Pointer p, const char* text)
+        {
+            for (; *text != 0; ++text, ++p)
+                if (*p != (juce::juce_wchar) (unsigned char) *text)
+                    return false;
+            return true;
+        }
+
+        void skipPast (Pointer& p, const char* terminator)
+        {
+            while (! p.isEmpty() && ! startsWith (p, terminator))
+                ++p;
+
+            for (auto* t = terminator; *t != 0 && ! p.isEmpty(); ++t)
+                ++p;
+        }
+
+        void skipBlanksAndComments (Pointer& p)
+        {
+            for (;;)
+            {
+                p.incrementToEndOfWhitespace();
+
+                if (! startsWith (p, "<!--"))
+                    return;
+
+                skipPast (p, "-->");
+            }
+        }
+
+        juce::String readName (Pointer& p)
+        {
+            auto start = p;
+            while (isNameCharacter (*p))
+                ++p;
+            return juce::String (start, p);
+        }
+
+        // The parser builds elements and attributes from names that XML does
+        // not allow (a leading digit, say) and objects to them in debug
+        // builds. Walks the text the way the parser does and refuses it at
+        // the first such name.
+        bool hasOnlyValidNames (const juce::String& text)
+        {
+            auto p = text.getCharPointer();
+            bool inTag = false;
+
+            while (! p.isEmpty())
+            {
+                if (! inTag)
+                {
+                    if (*p != '<')
+                    {
+                        ++p;
+                    }
+                    else if (startsWith (p, "<!--"))
+                    {
+                        skipPast (p, "-->");
+                    }
+                    else if (startsWith (p, "<![CDATA["))
+                    {
+                        skipPast (p, "]]>");
+                    }
+                    else
+                    {
+                        ++p;
+                        skipBlanksAndComments (p);
+
+                        if (*p == '/')
+                        {
+                            skipPast (p, ">");
+                            continue;
+                        }
+
+                        const auto name = readName (p);
+                        if (name.isEmpty())
+                            continue;
+
+                        if (! juce::XmlElement::isValidXmlName (name))
+                            return false;
+
+                        inTag = true;
+                    }
+
+                    continue;
+                }
+
+                skipBlanksAndComments (p);
+                const auto c = *p;
+
+                if (c == '/' && p[1] == '>')
+                {
+                    p += 2;
+                    inTag = false;
+                }
+                else if (c == '>')
+                {
+                    ++p;
+                    inTag = false;
+                }
+                else if (isNameCharacter (c))
+                {
+                    if (! juce::XmlElement::isValidXmlName (readName (p)))
+                        return false;
+
+                    skipBlanksAndComments (p);
+
+                    if (*p != '=')
+                    {
+                        // The parser gives up on the tag past this character.
+                        if (! p.isEmpty())
+                            ++p;
+                        inTag = false;
+                        continue;
+                    }
+
+                    ++p;
+                    skipBlanksAndComments (p);
+
+                    const auto quote = *p;
+                    if (quote == '"' || quote == '\'')
+                    {
+                        ++p;
+                        while (! p.isEmpty() && *p != quote)
+                            ++p;
+                        if (! p.isEmpty())
+                            ++p;
+                    }
+                    else
+                    {
+                        // An unquoted value ends the tag there.
+                        inTag = false;
+                    }
+                }
+                else
+                {
+                    inTag = false;
+                }
+            }
+
+            return true;
+        }
+
+        bool isUnicodeScalar (juce::int64 code)
+        {
+            return code > 0 && code <= 0x10ffff && (code < 0xd800 || code > 0xdfff);
+        }
+
+        // Only the five predefined entities and character references to real
+        // characters: the parser can run past the end of the text on a broken
+        // reference, and anything else needs a DTD.
+        bool hasOnlySafeEntities (const juce::String& text)
+        {
+            for (auto p = text.getCharPointer(); ! p.isEmpty(); ++p)
+            {
+                if (*p != '&')
+                    continue;
+
+                auto q = p + 1;
+
+                if (*q != '#')
+                {
+                    const char* const named[] = { "amp;", "quot;", "apos;", "lt;", "gt;" };
+                    bool known = false;
+
+                    for (auto* name : named)
+                        known = known || q.compareIgnoreCaseUpTo (juce::CharPointer_ASCII (name), (int) strlen (name)) == 0;
+
+                    if (! known)
+                        return false;
+
+                    continue;
+                }
+
+                ++q;
+                const bool hex = *q == 'x' || *q == 'X';
+                if (hex)
+                    ++q;
+
+                juce::int64 code = 0;
+                int digits = 0;
+
+                for (; *q != ';'; ++q)
+                {
+                    const int value = hex ? juce::CharacterFunctions::getHexDigitValue (*q)
+                                          : (*q >= '0' && *q <= '9' ? (int) (*q - '0') : -1);
+
+                    if (value < 0 || ++digits > 8)
+                        return false;
+
+                    code = code * (hex ? 16 : 10) + value;
+                }
+
+                if (digits == 0 || ! isUnicodeScalar (code))
+                    return false;
+            }
+
+            return true;
+        }
     }
 
     std::unique_ptr<juce::XmlElement> parseText (const void* data, size_t numBytes)
@@ -72,25 +284,17 @@ namespace XmlFiles
             body = body.substring (end + 2);
         }
 
-        // Entity expansion through a DTD can recurse without end; no document
-        // of ours has one.
-        if (body.contains ("<!DOCTYPE"))
+        // Entity expansion through a DTD can recurse without end, and the
+        // parser loops forever on a processing instruction followed by text
+        // inside an element. No document of ours has either.
+        if (body.contains ("<!DOCTYPE") || body.contains ("<?"))
+            return {};
+
+        if (! hasOnlySafeEntities (body) || ! hasOnlyValidNames (body))
             return {};
 
         juce::XmlDocument parser (body);
         return parser.getDocumentElement();
-    }
-
-    std::unique_ptr<juce::XmlElement> parseFile (const juce::File& file)
-    {
-        if (! file.existsAsFile() || file.getSize() > (juce::int64) maxDocumentBytes)
-            return {};
-
-        juce::MemoryBlock bytes;
-        if (! file.loadFileAsData (bytes))
-            return {};
-
-        return parseText (bytes.getData(), bytes.getSize());
     }
 
     bool write (const juce::XmlElement& xml, const juce::File& target)

@@ -17,10 +17,6 @@ namespace XmlFiles
     // well-formed XML.
     std::unique_ptr<juce::XmlElement> parseText (const void* data, size_t numBytes);
 
-    // Reads and parses a whole file with the rules of parseText; null when
-    // the file cannot be read or is too large.
-    std::unique_ptr<juce::XmlElement> parseFile (const juce::File& file);
-
     // Writes the document with the default text format into a temporary file
     // beside the target, then moves it over the target: a failed write leaves
     // the previous file as it was.
