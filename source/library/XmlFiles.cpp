@@ -329,6 +329,11 @@ namespace XmlFiles
                 return false;
         }
 
+        // The stream does not report a short write (a full disk, a size
+        // limit), so the result is measured.
+        if (temporary.getFile().getSize() != (juce::int64) numBytes)
+            return false;
+
         return temporary.overwriteTargetFileWithTemporary();
     }
 }

@@ -1,6 +1,7 @@
 #include "engine/PluginProcessor.h"
 #include "library/FactoryContent.h"
 #include "support/CaptureStderr.h"
+#include "support/FileSizeLimit.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -199,6 +200,22 @@ TEST_F (PresetFiles, AFailedWriteIsReportedAndLeavesTheFolderAlone)
     EXPECT_FALSE (processor->savePresetToFile ("Blocked", juce::Colour (0xff000001)));
     EXPECT_EQ (captured.text(), "Failed to write preset file to disk: " + folder.getChildFile ("Blocked.xml").getFullPathName().toStdString() + "\n");
     EXPECT_TRUE (folder.getChildFile ("Blocked.xml").isDirectory());
+    EXPECT_EQ (folder.getNumberOfChildFiles (juce::File::findFilesAndDirectories, "*"), 13 + 1 + 1);
+}
+
+TEST_F (PresetFiles, AWriteThatFailsHalfwayKeepsThePreviousFile)
+{
+    const auto file = folder.getChildFile ("Kept.xml");
+    ASSERT_TRUE (file.replaceWithText ("previous"));
+
+    {
+        const rebondo::test::ScopedFileSizeLimit limit (100);
+        const CaptureStderr captured;
+        EXPECT_FALSE (processor->savePresetToFile ("Kept", juce::Colour (0xff000001)));
+        EXPECT_EQ (captured.text(), "Failed to write preset file to disk: " + file.getFullPathName().toStdString() + "\n");
+    }
+
+    EXPECT_EQ (file.loadFileAsString(), "previous");
     EXPECT_EQ (folder.getNumberOfChildFiles (juce::File::findFilesAndDirectories, "*"), 13 + 1 + 1);
 }
 

@@ -1,6 +1,7 @@
 #include "library/FactoryContent.h"
 #include "library/PatternManager.h"
 #include "support/CaptureStderr.h"
+#include "support/FileSizeLimit.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -191,6 +192,22 @@ TEST_F (PatternLibraryFile, SaveFailsWithoutAUsableFile)
     manager.patternFile.createDirectory();
     EXPECT_FALSE (manager.savePatternsToDisk());
     EXPECT_TRUE (manager.patternFile.isDirectory());
+}
+
+TEST_F (PatternLibraryFile, AWriteThatFailsHalfwayKeepsThePreviousFile)
+{
+    loadLibrary ({ { "Fifth", "0,7" } });
+    const auto before = manager.patternFile.loadFileAsString();
+
+    {
+        const rebondo::test::ScopedFileSizeLimit limit (40);
+        EXPECT_FALSE (manager.addOrUpdatePattern ("Longer Name", { 0, 1, 2, 3, 4, 5, 6, 7 }, false));
+    }
+
+    // The list in memory has the entry; the file does not.
+    EXPECT_EQ (names(), (std::vector<juce::String> { "Fifth", "Longer Name" }));
+    EXPECT_EQ (manager.patternFile.loadFileAsString(), before);
+    EXPECT_EQ (folder.getNumberOfChildFiles (juce::File::findFilesAndDirectories, "*"), 1);
 }
 
 TEST_F (PatternLibraryFile, AddsAppendsOverwritesOrRefuses)
