@@ -26,6 +26,13 @@ CaromelAudioProcessor::CaromelAudioProcessor()
 {
     noteMask = NoteSet::cMajorMask;
 
+    // Presets and patterns first, so that the engine settings copied below
+    // follow the default preset.
+    deployFactoryPresets();
+    seedParametersFromDefaultPreset();
+    patternManager.initialise (getPresetFolder());
+    chooseStartingPattern();
+
     launchPosValue = parameters.getRawParameterValue (ParameterIDs::launchPos);
     modValue = parameters.getRawParameterValue (ParameterIDs::mod);
     arpTypeValue = parameters.getRawParameterValue (ParameterIDs::arpType);
@@ -216,22 +223,6 @@ void CaromelAudioProcessor::prepareToPlay (double sampleRate, int samplesPerBloc
 
     for (const auto& pattern : patternManager.getPatterns())
         writeDiagnosticLine ("Loaded pattern: " + pattern.name + " steps: " + juce::String ((int) pattern.steps.size()));
-}
-
-void CaromelAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
-{
-    if (auto xml = parameters.copyState().createXml())
-        copyXmlToBinary (*xml, destData);
-}
-
-void CaromelAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
-{
-    if (data == nullptr || sizeInBytes <= 0)
-        return;
-
-    if (auto xml = getXmlFromBinary (data, sizeInBytes))
-        if (xml->hasTagName (parameters.state.getType()))
-            parameters.replaceState (juce::ValueTree::fromXml (*xml));
 }
 
 //==============================================================================

@@ -86,6 +86,65 @@ public:
     int quantizeToScale (int note) const noexcept;
 
     //==========================================================================
+    // Presets and host state (message thread, except the host state methods,
+    // which the host may call from its own thread)
+
+    // userApplicationDataDirectory/Audio/Presets/Orvanta/Rebondo; not created here.
+    static juce::File getPresetFolder();
+
+    // A name can become a preset file only if, once trimmed, it is not empty,
+    // "." or "..", and it holds no "/", "\\" or control character.
+    static bool isValidPresetName (const juce::String& presetName);
+
+    // The preset's file in the preset folder: the name as it is, plus ".xml"
+    // unless it already ends in ".xml" (any case). An invalid name gives
+    // juce::File(): nothing outside the folder can be reached by name.
+    static juce::File getPresetFile (const juce::String& presetName);
+
+    // The preset name shown for a name or file name: without a trailing ".xml".
+    static juce::String presetNameWithoutExtension (const juce::String& name);
+
+    // Writes the current pattern, note set, the given colour and fifteen
+    // parameters to the preset file, replacing an existing one. Failures are
+    // reported on stderr and leave any previous file as it was; returns
+    // whether the file was written.
+    bool savePresetToFile (const juce::String& presetName, juce::Colour colourToStore);
+
+    // Applies the PARAM children (id, value in real units) to the parameters,
+    // each clamped to its range and set through a host-notifying gesture.
+    void applyPresetXmlParameters (const juce::XmlElement& presetXml);
+
+    // Sets the value of the PARAM child with this id, or appends one.
+    static void setXmlParameterValue (juce::XmlElement& presetXml, const juce::String& parameterId, float value);
+
+    // The pattern text form as a list: pieces between commas, blanks trimmed,
+    // empty pieces skipped, each read with C atoi rules. No range check.
+    static std::vector<int> patternStringToVector (const juce::String& stepsText);
+
+    // What loadPresetByName did, so that the editor knows what to refresh.
+    struct PresetLoadResult
+    {
+        // False: the file was missing, unreadable or the name invalid, and
+        // nothing changed. True: parameters, note mask, colour, pattern (see
+        // below), panic mode, engine settings and currentPresetName may all
+        // have changed; the editor refreshes every view of them.
+        bool loaded = false;
+        // True when the current pattern was replaced.
+        bool patternChanged = false;
+    };
+
+    // Loads the preset file named presetName (".xml" added unless present):
+    // colour, note mask, pattern (matched against the library), parameters,
+    // panic mode off, engine settings and currentPresetName. Everything but
+    // refreshing the editor, which the caller does when result.loaded is set.
+    PresetLoadResult loadPresetByName (const juce::String& presetName);
+
+    // The same from a preset document already in memory; sourcePath only
+    // names it in the diagnostics.
+    PresetLoadResult loadPresetDocument (const juce::String& presetName, const void* data, size_t numBytes,
+                                         const juce::String& sourcePath);
+
+    //==========================================================================
     // The physics world
     float getLaunchHandleX() const;
     void updatePanicMode (bool on);
@@ -139,6 +198,13 @@ private:
     friend class BlockProcessorTestAccess;
 
     void copyParametersToEngineSettings();
+
+    // Construction: factory presets, the embedded default, the library and
+    // the starting pattern.
+    void deployFactoryPresets();
+    void seedParametersFromDefaultPreset();
+    void chooseStartingPattern();
+    void applyEngineSettingsAfterPresetLoad();
     void performPanic (int numSamples);
     void applyWorldChanges (uint32_t changes);
 
