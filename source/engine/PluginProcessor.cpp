@@ -581,13 +581,15 @@ bool CaromelAudioProcessor::handleBounce (b2Body& body, BallUserData& ball, int 
         {
             if (steps[(size_t) i] != Arpeggiator::rest)
             {
-                step -= steps[(size_t) i];
+                step = (int) juce::jlimit<juce::int64> (-1024, 1024, (juce::int64) step - steps[(size_t) i]);
                 break;
             }
         }
     }
 
-    const int note = quantizeToScale (ball.baseNote + choice.octaveShift + step);
+    // Steps from a preset are not range-checked; keep the sum well inside int.
+    const auto pitch = juce::jlimit<juce::int64> (-1024, 1024, (juce::int64) ball.baseNote + choice.octaveShift + step);
+    const int note = quantizeToScale ((int) pitch);
 
     const bool holdVelocity = decayAfterReleaseValue->load() > 0.5f && ball.keyHeld;
     if (! holdVelocity)
