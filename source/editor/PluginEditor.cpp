@@ -161,6 +161,7 @@ CaromelAudioProcessorEditor::CaromelAudioProcessorEditor (CaromelAudioProcessor&
 
     collisionToggle.setButtonText ("OFF");
     collisionToggle.onClick = [this] { collisionClicked(); };
+    addChildComponent (collisionToggle); // never shown
 
     monoButton.setClickingTogglesState (true);
     {
