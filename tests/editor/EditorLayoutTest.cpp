@@ -143,3 +143,28 @@ TEST_F (EditorLayoutTest, NarrowEditorPutsKnobColumnsAtTheLeftEdge)
         EXPECT_GE (component->getHeight(), 0) << component->getComponentID();
     }
 }
+
+TEST_F (EditorLayoutTest, ControlsFollowTheEditorsAccentAtEveryDraw)
+{
+    createEditor();
+    auto* hold = child ("holdButton");
+    ASSERT_NE (hold, nullptr);
+    const auto probe = hold->getBounds().getTopLeft() + juce::Point<int> (4, 10);
+
+    const auto pixelAfterSetting = [&] (juce::Colour accent)
+    {
+        editor->accentColour = accent;
+        const auto image = editor->createComponentSnapshot (editor->getLocalBounds(), true, 1.0f);
+        return image.getPixelAt (probe.x, probe.y);
+    };
+
+    for (auto accent : { juce::Colour (0xffff0000), juce::Colour (0xff00ff00) })
+    {
+        // An off text button: the accent at alpha 31 over the black editor.
+        const auto expected = juce::Colours::black.overlaidWith (accent.withAlpha ((juce::uint8) 31));
+        const auto actual = pixelAfterSetting (accent);
+        EXPECT_NEAR (actual.getRed(), expected.getRed(), 2);
+        EXPECT_NEAR (actual.getGreen(), expected.getGreen(), 2);
+        EXPECT_NEAR (actual.getBlue(), expected.getBlue(), 2);
+    }
+}

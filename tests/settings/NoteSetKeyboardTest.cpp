@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 namespace
@@ -58,7 +59,11 @@ INSTANTIATE_TEST_SUITE_P (Scales, NoteSetKeyboardKeyScaleTest, ::testing::Values
     KeyScaleCase { 1, 1, 0xAB5 },   // C major
     KeyScaleCase { 10, 2, 0xAB5 },  // A minor has C major's notes
     KeyScaleCase { 6, 10, 0xFFF },  // chromatic from anywhere
-    KeyScaleCase { 2, 8, 0xAAA }));  // C# whole tone
+    KeyScaleCase { 2, 8, 0xAAA }),  // C# whole tone
+    [] (const ::testing::TestParamInfo<KeyScaleCase>& caseInfo)
+    {
+        return "Root" + std::to_string (caseInfo.param.rootId) + "Scale" + std::to_string (caseInfo.param.scaleId);
+    });
 
 TEST_F (NoteSetKeyboardTest, CustomOrMissingScaleFallsBackToMajor)
 {
