@@ -399,7 +399,7 @@ void CaromelAudioProcessorEditor::resized()
 
     brandingLabel.setBounds (middleX + 10, 0, nonNegative (left - 20), T);
 
-    // Overlays
+    // Overlays: the panels take these bounds.
     presetBrowserBounds = { 40, 70, nonNegative (W - 80), 450 };
     patternBrowserBounds = { 40, 50, nonNegative (W - 80), 500 };
 

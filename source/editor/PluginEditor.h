@@ -50,6 +50,7 @@ private:
     CaromelAudioProcessor& processor;
 
     juce::TextButton presetNameButton { "Default" };
+    // The preset browser and the pattern browser (with its builder) belong here.
 
     // Update notice state.
     juce::String downloadUrl, latestVersion;
@@ -67,6 +68,8 @@ private:
     ButtonCustomStyle buttonStyle;
 
     NoteSetKeyboardComponent noteSetKeyboard;
+    // The settings panel and the owning pointer to the standalone MIDI setup or
+    // the channel selector belong here, after the look-and-feels they use.
 
     // Single-colour white SVG icons, re-tinted with the accent.
     const juce::String settingsIconSvg, helpIconSvg, paletteIconSvg, updateIconSvg, saveIconSvg;
