@@ -9,7 +9,7 @@ packages=(
   libjack-jackd2-dev jackd2    # standalone audio through JACK (dummy driver on machines without a sound card)
   libcurl4-openssl-dev         # HTTPS for the update check
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  xvfb xauth x11-utils         # headless display for window tests and screenshots
+  xvfb xauth x11-utils x11-apps  # headless display for window tests; xwd for screenshots
   clang libclang-rt-14-dev     # libFuzzer and sanitizer runtimes
   jalv lv2-dev python3-jack-client  # end-to-end check in a real LV2 host
 )
