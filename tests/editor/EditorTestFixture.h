@@ -12,6 +12,14 @@ namespace rebondo::test
     class EditorFixture : public ::testing::Test
     {
     protected:
+        // The processor starts on the factory Default preset; these tests are
+        // written against the parameters' own defaults.
+        EditorFixture()
+        {
+            for (auto* p : processor.getParameters())
+                p->setValueNotifyingHost (p->getDefaultValue());
+        }
+
         void TearDown() override { destroyEditor(); }
 
         void prepare()
