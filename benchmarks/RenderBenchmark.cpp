@@ -112,7 +112,7 @@ namespace
             state.PauseTiming();
             auto processor = std::make_unique<CaromelAudioProcessor>();
             juce::String error;
-            applyPresetFile (*processor, defaultPreset(), readPatternLibrary (presetFolder().getChildFile ("user.patterns")), error);
+            applyPresetFile (*processor, defaultPreset(), error);
             processor->setRandomSeed (1);
             state.ResumeTiming();
 

@@ -78,8 +78,11 @@ void CaromelAudioProcessor::parameterChanged (const juce::String& id, float valu
 {
     const bool on = value > 0.5f;
 
-    if (id == ParameterIDs::topWidth)          { topWidth = value; funnelGeometryDirty = true; }
-    else if (id == ParameterIDs::bottomWidth)  { bottomWidth = value; funnelGeometryDirty = true; }
+    // The funnel never gets wider than the view allows, whatever the parameter says.
+    const auto width = juce::jlimit (0.5f, PhysicsWorld::maxWidth(), value);
+
+    if (id == ParameterIDs::topWidth)          { topWidth = width; funnelGeometryDirty = true; }
+    else if (id == ParameterIDs::bottomWidth)  { bottomWidth = width; funnelGeometryDirty = true; }
     else if (id == ParameterIDs::bounce)       setBallRestitution (value);
     else if (id == ParameterIDs::velocity)     launchStrength = value;
     else if (id == ParameterIDs::decay)        decayFactor = value;

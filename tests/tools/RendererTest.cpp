@@ -624,12 +624,16 @@ TEST_P (RenderPresetDocument, ResolvesThePatternAndMaskLikeTheEditor)
     processor.setCurrentPattern ("Before", { 1, 2 });
     processor.setNoteMask (2741);
 
-    const auto xml = juce::parseXML (presetText (c.attributes, param (ParameterIDs::bounce, 0.9)
-                                                               + param (ParameterIDs::topWidth, 100.0)
-                                                               + param ("not_a_parameter", 1.0)
-                                                               + param (ParameterIDs::collision, 1.0)));
-    ASSERT_NE (xml, nullptr);
-    applyPresetDocument (processor, *xml, "Mine.XML", library);
+    processor.patternManager.patterns = library;
+
+    const rebondo::test::ScopedFreshHome home;
+    const auto file = home.folder().getChildFile ("Mine.XML");
+    ASSERT_TRUE (file.replaceWithText (presetText (c.attributes, param (ParameterIDs::bounce, 0.9)
+                                                                  + param (ParameterIDs::topWidth, 100.0)
+                                                                  + param ("not_a_parameter", 1.0)
+                                                                  + param (ParameterIDs::collision, 1.0))));
+    juce::String error;
+    ASSERT_TRUE (applyPresetFile (processor, file, error)) << error;
 
     EXPECT_EQ (processor.getCurrentPatternName(), c.expectedPattern) << c.name;
     EXPECT_EQ (processor.getCurrentPatternSteps(), c.expectedSteps) << c.name;

@@ -8,8 +8,8 @@
 
 class CaromelAudioProcessor;
 
-// How the renderer reaches the user's presets and pattern library. Kept in
-// one place so that the processor's own preset loader can replace it.
+// How the renderer reaches the user's presets and pattern library: through
+// the plug-in's own preset folder, name rule, library reader and preset loader.
 namespace rebondo::render
 {
     // The folder the plug-in keeps its presets and user.patterns in.
@@ -28,18 +28,8 @@ namespace rebondo::render
     // First entry whose name equals the trimmed name, ignoring case.
     const PatternDefinition* findPattern (const std::vector<PatternDefinition>& library, const juce::String& name);
 
-    // Applies a parsed preset document to the processor with the editor's
-    // loading steps: pattern (resolved against the library), parameters,
-    // note mask, colour, walls made solid again, engine settings refreshed.
-    void applyPresetDocument (CaromelAudioProcessor& processor,
-                              const juce::XmlElement& document,
-                              const juce::String& presetName,
-                              const std::vector<PatternDefinition>& library);
-
-    // Reads and applies a preset file; false with a message when the file is
-    // missing or not well-formed XML.
-    bool applyPresetFile (CaromelAudioProcessor& processor,
-                          const juce::File& file,
-                          const std::vector<PatternDefinition>& library,
-                          juce::String& error);
+    // Reads a preset file and applies it with the plug-in's own preset
+    // loading (the pattern is looked up in the processor's library); false
+    // with a message when the file is missing or not a valid preset.
+    bool applyPresetFile (CaromelAudioProcessor& processor, const juce::File& file, juce::String& error);
 }

@@ -666,7 +666,6 @@ namespace rebondo::render
         // Constructed as a host would, so the preset folder is set up as the
         // plug-in sets it up.
         CaromelAudioProcessor processor;
-        const auto library = readPatternLibrary (presetFolder().getChildFile ("user.patterns"));
 
         if (options->preset.isNotEmpty())
         {
@@ -674,13 +673,13 @@ namespace rebondo::render
             if (presetFile == juce::File())
                 return fail ("unknown preset '" + options->preset + "': no such file, and no such preset in "
                              + presetFolder().getFullPathName(), exitFailure);
-            if (! applyPresetFile (processor, presetFile, library, error))
+            if (! applyPresetFile (processor, presetFile, error))
                 return fail (error, exitFailure);
         }
 
         if (options->pattern.isNotEmpty())
         {
-            const auto* pattern = findPattern (library, options->pattern);
+            const auto* pattern = processor.patternManager.findPatternByName (options->pattern);
             if (pattern == nullptr)
                 return fail ("unknown pattern '" + options->pattern + "' (library: "
                              + presetFolder().getChildFile ("user.patterns").getFullPathName() + ")", exitFailure);
