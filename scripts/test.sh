@@ -21,21 +21,9 @@ esac
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug "${flags[@]}"
 cmake --build "$dir" -j"$jobs" --target "${targets[@]}"
 
-# Tests that open real windows need a display; give them a virtual one.
-xvfb_pid=""
-cleanup() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true; }
-trap cleanup EXIT
-if [ -z "${DISPLAY:-}" ] && command -v Xvfb >/dev/null; then
-  for n in $(seq 90 120); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-      xvfb_pid=$!
-      export DISPLAY=":$n"
-      sleep 1
-      break
-    fi
-  done
-fi
+# The suite runs headless; the few tests that open real windows run again
+# under their own virtual X server (xvfb-run), see tests/CMakeLists.txt.
+unset DISPLAY
 
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tests/support/tsan.supp ${TSAN_OPTIONS:-}"
 export ASAN_OPTIONS="detect_leaks=0 abort_on_error=1 ${ASAN_OPTIONS:-}"
