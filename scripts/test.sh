@@ -13,8 +13,8 @@ jobs="$(nproc)"
 
 case "$mode" in
   debug) dir=build;      flags=();                      targets=(all) ;;
-  tsan)  dir=build-tsan; flags=(-DREBONDO_TSAN=ON -DREBONDO_BUILD_BENCHMARKS=OFF); targets=(rebondo_tests) ;;
-  asan)  dir=build-asan; flags=(-DREBONDO_ASAN=ON -DREBONDO_BUILD_BENCHMARKS=OFF); targets=(rebondo_tests) ;;
+  tsan)  dir=build-tsan; flags=(-DREBONDO_TSAN=ON -DREBONDO_BUILD_BENCHMARKS=OFF); targets=(rebondo_tests rebondo-render) ;;
+  asan)  dir=build-asan; flags=(-DREBONDO_ASAN=ON -DREBONDO_BUILD_BENCHMARKS=OFF); targets=(rebondo_tests rebondo-render) ;;
   *) echo "usage: scripts/test.sh [debug|tsan|asan]" >&2; exit 2 ;;
 esac
 
