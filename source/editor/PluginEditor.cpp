@@ -1,7 +1,14 @@
 #include "PluginEditor.h"
 
+#include "AccentColour.h"
+#include "BrandingColours.h"
+#include "PalettePopupComponent.h"
 #include "PhysicsView.h"
 #include "engine/Diagnostics.h"
+#include "settings/StandaloneSettings.h"
+
+#include <juce_audio_utils/juce_audio_utils.h>
+#include <juce_audio_plugin_client/Standalone/juce_StandaloneFilterWindow.h>
 
 #if REBONDO_HAS_RESOURCES
  #include "BinaryData.h"
@@ -69,12 +76,22 @@ CaromelAudioProcessorEditor::CaromelAudioProcessorEditor (CaromelAudioProcessor&
                        { &dynamicButton, "dynamicButton" }, { &holdButton, "holdButton" },
                        { &brandingLabel, "brandingLabel" }, { &collisionToggle, "collisionToggle" },
                        { &monoButton, "monoButton" }, { &wallsButton, "wallsButton" },
-                       { &updateBubble, "updateBubble" } });
+                       { &updateBubble, "updateBubble" }, { &presetBrowser, "presetBrowser" },
+                       { &patternBrowser, "patternBrowser" }, { &settingsPanel, "settingsPanel" } });
 
     // Settings button first, so that the panel it opens can be brought over it.
     setupIconButton (settingsButton, settingsIconSvg);
     addAndMakeVisible (settingsButton);
     settingsButton.toFront (false);
+
+    settingsPanel.onClose = [this] { settingsPanel.setVisible (false); };
+    settingsPanel.onCollisionChanged = [this] (bool on) { settingsCollisionChanged (on); };
+    settingsPanel.onSplitChanged = [this] (bool left, bool right)
+    {
+        // The engine never splits to neither side.
+        processor.splitLeft = left || ! right;
+        processor.splitRight = right;
+    };
 
     // Note set: the keyboard reports into the processor.
     noteSetKeyboard.onNoteMaskChanged = [this] (int mask) { processor.setNoteMask (mask); };
@@ -86,25 +103,43 @@ CaromelAudioProcessorEditor::CaromelAudioProcessorEditor (CaromelAudioProcessor&
     addAndMakeVisible (noteSetKeyboard);
     noteSetKeyboard.syncFromPreset (processor.noteSetRoot, processor.noteSetScale,
                                     processor.noteMask.load(), processor.noteSetCustom);
+    addChildComponent (settingsPanel);
+    settingsPanel.setAccentColour (accentColour);
 
-    // Preset name
+    // Preset name and browser
     addAndMakeVisible (presetNameButton);
     presetNameButton.setButtonText (processor.currentPresetName.isNotEmpty() ? processor.currentPresetName : "Default");
+    addChildComponent (presetBrowser);
+    presetFlows.initialise (processor.currentPresetName);
     stylePresetNameButton();
+    presetFlows.dialogParent = this;
+    presetFlows.onLoadPreset = [this] (const juce::String& name) { loadPreset (name); };
+    presetFlows.onWritePreset = [this] (const juce::String& name)
+    {
+        processor.noteSetRoot = noteSetKeyboard.keyBox.getSelectedItemIndex();
+        processor.noteSetScale = noteSetKeyboard.scaleBox.getSelectedItemIndex();
+        processor.savePresetToFile (name, accentColour);
+    };
+    presetFlows.onPresetNameShown = [this] (const juce::String& name) { showPresetName (name); };
     presetNameButton.onClick = [this] { togglePresetBrowser(); };
 
-    // Current pattern
-    currentPatternName = processor.getCurrentPatternName();
-    currentPatternSteps = processor.getCurrentPatternSteps();
-    if (currentPatternName.isEmpty())
-        currentPatternName = "Major Triad";
-    patternNameButton.setButtonText (currentPatternName);
-    if (! currentPatternSteps.empty())
-        noteSetKeyboard.setPatternSteps (currentPatternSteps);
+    // Pattern browser and the current pattern
+    addChildComponent (patternBrowser);
+    patternBrowser.setCurrentPatternName ("Major Triad");
+    patternFlows.dialogParent = this;
+    patternFlows.onPatternNameShown = [this] (const juce::String& name) { showPatternName (name); };
+    patternFlows.onPatternStepsShown = [this] (const std::vector<int>& steps)
+    {
+        currentPatternSteps = steps;
+        noteSetKeyboard.setPatternSteps (steps);
+    };
+    patternFlows.refreshPatternDisplayFromProcessor();
 
     // Looked up on the message thread when a posted note arrives, and cleared
     // in the destructor, so a note posted now never reaches a deleted editor.
     processor.onPatternInputNote = [this] (int note) { handlePatternInputNote (note); };
+
+    createMidiPanel();
 
     // Top bar icons
     settingsButton.onClick = [this] { toggleSettingsPanel(); };
@@ -193,6 +228,7 @@ CaromelAudioProcessorEditor::CaromelAudioProcessorEditor (CaromelAudioProcessor&
     brandingLabel.setColour (juce::Label::textColourId, accentColour);
     addAndMakeVisible (brandingLabel);
 
+    accentColour = AccentColour::readStored (processor.getStandaloneProperties(), accentColour);
     updateBrandingButtonColours();
 
     // Each attachment pushes its parameter's value now, running the control's
@@ -228,6 +264,9 @@ CaromelAudioProcessorEditor::~CaromelAudioProcessorEditor()
         c->setLookAndFeel (nullptr);
 
     processor.onPatternInputNote = nullptr;
+    // With no editor nobody could end pattern entry, and played notes would
+    // stay silent.
+    processor.patternInputEnabled = false;
 }
 
 bool CaromelAudioProcessorEditor::isStandalone() const noexcept
@@ -268,47 +307,25 @@ void CaromelAudioProcessorEditor::styleToggleTextButton (juce::TextButton& butto
 
 void CaromelAudioProcessorEditor::stylePresetNameButton()
 {
-    const auto accent = accentColour;
-    const auto text = accent.getPerceivedBrightness() > 0.45f ? juce::Colours::black : juce::Colours::white;
-    presetNameButton.setColour (juce::TextButton::buttonColourId, accent.withAlpha ((juce::uint8) 0xf2));
-    presetNameButton.setColour (juce::TextButton::buttonOnColourId, accent.brighter (0.25f));
-    presetNameButton.setColour (juce::TextButton::textColourOffId, text);
-    presetNameButton.setColour (juce::TextButton::textColourOnId, text);
+    BrandingColours::stylePresetNameButton (presetNameButton, accentColour);
 }
 
 void CaromelAudioProcessorEditor::setSvgButtonImage (juce::DrawableButton& button, const juce::String& svgText)
 {
-    const auto xml = juce::XmlDocument::parse (svgText);
-    if (xml == nullptr)
-        return;
-
-    auto drawable = juce::Drawable::createFromSVG (*xml);
-    if (drawable == nullptr)
-        return;
-
-    drawable->replaceColour (juce::Colours::white, accentColour);
-    button.setImages (drawable.get());
-    button.repaint();
+    BrandingColours::setSvgButtonImage (button, svgText, accentColour);
 }
 
 void CaromelAudioProcessorEditor::updateBrandingButtonColours()
 {
-    setSvgButtonImage (paletteButton, paletteIconSvg);
-    setSvgButtonImage (helpButton, helpIconSvg);
-    setSvgButtonImage (updateButton, updateIconSvg);
-    setSvgButtonImage (saveButton, saveIconSvg);
-    setSvgButtonImage (settingsButton, settingsIconSvg);
-
-    brandingLabel.setColour (juce::Label::textColourId, accentColour);
-
-    noteSetKeyboard.accentColour = accentColour;
-    for (auto* box : { &noteSetKeyboard.keyBox, &noteSetKeyboard.scaleBox })
-    {
-        box->setColour (juce::ComboBox::outlineColourId, accentColour);
-        box->setColour (juce::ComboBox::textColourId, accentColour);
-        box->repaint();
-    }
-    noteSetKeyboard.repaint();
+    BrandingColours::Targets targets;
+    targets.iconButtons = { { &paletteButton, paletteIconSvg }, { &helpButton, helpIconSvg },
+                            { &updateButton, updateIconSvg }, { &saveButton, saveIconSvg },
+                            { &settingsButton, settingsIconSvg } };
+    targets.brandingLabel = &brandingLabel;
+    targets.keyboardAccent = &noteSetKeyboard.accentColour;
+    targets.keyboard = &noteSetKeyboard;
+    targets.keyboardSelectors = { &noteSetKeyboard.keyBox, &noteSetKeyboard.scaleBox };
+    BrandingColours::updateBrandingButtonColours (targets, accentColour);
 
     repaint();
 }
@@ -341,6 +358,7 @@ void CaromelAudioProcessorEditor::resized()
 
     settingsPanelBounds = isStandalone() ? juce::Rectangle<int> (20, 42, 380, 430)
                                          : juce::Rectangle<int> (20, 42, 380, 300);
+    settingsPanel.setBounds (settingsPanelBounds);
 
     updateButton.setVisible (updateAvailable);
     monoButton.setVisible (true);
@@ -402,6 +420,8 @@ void CaromelAudioProcessorEditor::resized()
     // Overlays: the panels take these bounds.
     presetBrowserBounds = { 40, 70, nonNegative (W - 80), 450 };
     patternBrowserBounds = { 40, 50, nonNegative (W - 80), 500 };
+    presetBrowser.setBounds (presetBrowserBounds);
+    patternBrowser.setBounds (patternBrowserBounds);
 
     // Control strip: three knob columns, two rows.
     const int G = juce::jmin (H - T, 140);
@@ -637,16 +657,8 @@ void CaromelAudioProcessorEditor::timerCallback()
 
 void CaromelAudioProcessorEditor::firstStart()
 {
-    if (processor.firstStartDone)
-        return;
-
-    processor.firstStartDone = true;
-
-    if (processor.updateCheckPending)
-    {
-        processor.updateCheckPending = false;
+    if (UpdateCheck::claimFirstStart (processor.firstStartDone, processor.updateCheckPending))
         checkForUpdatesInBackground();
-    }
 }
 
 //==============================================================================
@@ -683,7 +695,17 @@ void CaromelAudioProcessorEditor::wallsClicked()
 
 void CaromelAudioProcessorEditor::collisionClicked()
 {
-    const bool on = collisionToggle.getToggleState();
+    applyCollision (collisionToggle.getToggleState());
+}
+
+void CaromelAudioProcessorEditor::settingsCollisionChanged (bool on)
+{
+    applyCollision (on);
+    setParameterIfDifferent (ParameterIDs::collision, on ? 1.0f : 0.0f);
+}
+
+void CaromelAudioProcessorEditor::applyCollision (bool on)
+{
     processor.setCollisionEnabled (on);
     writeDiagnosticLine (juce::String ("BUTTON CLICKED! New state: ") + (on ? "TRUE" : "FALSE"));
 }
@@ -700,12 +722,131 @@ void CaromelAudioProcessorEditor::showWebsiteDialog()
 }
 
 //==============================================================================
-// Flows of the overlay panels; they arrive with the panels.
-void CaromelAudioProcessorEditor::togglePresetBrowser() {}
-void CaromelAudioProcessorEditor::openPatternBrowser() {}
-void CaromelAudioProcessorEditor::toggleSettingsPanel() {}
-void CaromelAudioProcessorEditor::showPalettePopup() {}
-void CaromelAudioProcessorEditor::startSavePresetFlow() {}
-void CaromelAudioProcessorEditor::openUpdateDownloadPage() {}
-void CaromelAudioProcessorEditor::checkForUpdatesInBackground() {}
-void CaromelAudioProcessorEditor::handlePatternInputNote (int) {}
+void CaromelAudioProcessorEditor::createMidiPanel()
+{
+    auto* holder = isStandalone() ? juce::StandalonePluginHolder::getInstance() : nullptr;
+    auto* settingsFile = holder != nullptr ? processor.getStandaloneProperties() : nullptr;
+
+    if (settingsFile != nullptr)
+    {
+        standaloneSetup = std::make_unique<StandaloneSetupComponent> (holder->deviceManager);
+        standaloneSetup->setComponentID ("standaloneSetup");
+        settingsPanel.standaloneSetup = standaloneSetup.get();
+        settingsPanel.addAndMakeVisible (*standaloneSetup);
+        settingsPanel.resized();
+        connectStandaloneSetup (*standaloneSetup, processor, *settingsFile);
+        return;
+    }
+
+    channelSelector = std::make_unique<MidiChannelSelectorComponent>();
+    channelSelector->setComponentID ("channelSelector");
+    settingsPanel.channelSelector = channelSelector.get();
+    settingsPanel.addAndMakeVisible (*channelSelector);
+    settingsPanel.resized();
+    connectChannelSelector (*channelSelector, processor);
+}
+
+void CaromelAudioProcessorEditor::loadPreset (const juce::String& presetName)
+{
+    if (! processor.loadPresetByName (presetName).loaded)
+        return;
+
+    presetBrowser.setCurrentPresetName (presetName);
+    showPresetName (presetName);
+    synchronizeButtonStates();
+    settingsPanel.refreshFromParameters();
+    noteSetKeyboard.syncFromPreset (processor.noteSetRoot, processor.noteSetScale,
+                                    processor.noteMask.load(), processor.noteSetCustom);
+    AccentColour::applyPresetColour (accentColour, processor.uiColour);
+    settingsPanel.setAccentColour (accentColour);
+    updateBrandingButtonColours();
+    patternFlows.refreshPatternDisplayFromProcessor();
+    repaint();
+}
+
+void CaromelAudioProcessorEditor::showPresetName (const juce::String& name)
+{
+    presetNameButton.setButtonText (name); // repaints only when the text changes
+}
+
+void CaromelAudioProcessorEditor::showPatternName (const juce::String& name)
+{
+    currentPatternName = name;
+    patternNameButton.setButtonText (name);
+}
+
+void CaromelAudioProcessorEditor::togglePresetBrowser()
+{
+    presetFlows.toggleBrowser (processor.currentPresetName);
+}
+
+void CaromelAudioProcessorEditor::startSavePresetFlow()
+{
+    presetFlows.showSaveDialog (processor.currentPresetName);
+}
+
+void CaromelAudioProcessorEditor::openPatternBrowser()
+{
+    patternFlows.openBrowser();
+}
+
+void CaromelAudioProcessorEditor::handlePatternInputNote (int note)
+{
+    patternFlows.handlePatternInputNote (note);
+}
+
+void CaromelAudioProcessorEditor::toggleSettingsPanel()
+{
+    settingsPanel.setAccentColour (accentColour);
+    settingsPanel.setVisible (! settingsPanel.isVisible());
+
+    if (! settingsPanel.isVisible())
+        return;
+
+    settingsPanel.toFront (false);
+
+    if (standaloneSetup != nullptr)
+        standaloneSetup->refreshMidiDevices (false);
+}
+
+void CaromelAudioProcessorEditor::showPalettePopup()
+{
+    ::showPalettePopup (*this, paletteButton.getBounds(), [safeThis = juce::Component::SafePointer<CaromelAudioProcessorEditor> (this)]
+                                                          (const juce::String& name, juce::Colour colour)
+    {
+        if (safeThis != nullptr)
+            safeThis->paletteColourChosen (name, colour);
+    });
+}
+
+void CaromelAudioProcessorEditor::paletteColourChosen (const juce::String& name, juce::Colour colour)
+{
+    AccentColour::choosePaletteColour (accentColour, accentColourName, name, colour, processor.getStandaloneProperties());
+    updateBrandingButtonColours();
+    repaint();
+}
+
+void CaromelAudioProcessorEditor::checkForUpdatesInBackground()
+{
+    if (updateManifestUrl.isEmpty())
+        return;
+
+    // The notice comes back on the message thread, and only while this editor exists.
+    UpdateCheck::checkForUpdatesInBackground (*this, updateManifestUrl,
+                                              [this] (const UpdateCheck::Notice& notice) { showUpdateNotice (notice); });
+}
+
+void CaromelAudioProcessorEditor::showUpdateNotice (const UpdateCheck::Notice& notice)
+{
+    latestVersion = notice.latestVersion;
+    downloadUrl = notice.downloadUrl;
+    updateAvailable = true;
+    updateButton.setVisible (true);
+    resized();
+    UpdateCheck::showBubble (updateBubble, updateButton, notice.bubbleText);
+}
+
+void CaromelAudioProcessorEditor::openUpdateDownloadPage()
+{
+    UpdateCheck::openDownloadUrl (downloadUrl);
+}

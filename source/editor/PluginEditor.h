@@ -3,8 +3,16 @@
 #include <juce_audio_processors/juce_audio_processors.h>
 #include <juce_gui_extra/juce_gui_extra.h>
 
+#include "UpdateChecker.h"
 #include "engine/PluginProcessor.h"
+#include "library/PatternBrowserComponent.h"
+#include "library/PatternFlowController.h"
+#include "library/PresetBrowserComponent.h"
+#include "library/PresetFlowController.h"
+#include "settings/MidiChannelSelectorComponent.h"
 #include "settings/NoteSetKeyboardComponent.h"
+#include "settings/SettingsComponent.h"
+#include "settings/StandaloneSetupComponent.h"
 #include "styles/ButtonCustomStyle.h"
 #include "styles/NoArrowLookAndFeel.h"
 #include "styles/SimpleKnobStyle.h"
@@ -44,13 +52,31 @@ public:
 
     bool isStandalone() const noexcept;
 
+    // Loads the named preset through the processor and, when it loaded,
+    // refreshes every view of the new state. The preset browser's Load.
+    void loadPreset (const juce::String& presetName);
+
+    // A colour picked in the palette becomes the accent and is remembered.
+    void paletteColourChosen (const juce::String& name, juce::Colour colour);
+
+    // Shows the update button and its bubble for an announced release.
+    void showUpdateNotice (const UpdateCheck::Notice&);
+
+    // Where the update check asks (empty: no check); tests replace it.
+    juce::String updateManifestUrl { UpdateCheck::manifestUrl };
+
     static constexpr const char* websiteUrl = "https://orvanta.audio/rebondo";
 
 private:
     CaromelAudioProcessor& processor;
 
     juce::TextButton presetNameButton { "Default" };
-    // The preset browser and the pattern browser (with its builder) belong here.
+    PresetBrowserComponent presetBrowser;
+    PatternBrowserComponent patternBrowser;
+    PatternManagerLibrary patternLibrary { processor.patternManager };
+    // After the browsers they drive, so that they let go of them first.
+    PresetFlowController presetFlows { presetBrowser, CaromelAudioProcessor::getPresetFolder() };
+    PatternFlowController patternFlows { processor, patternBrowser, patternLibrary };
 
     // Update notice state.
     juce::String downloadUrl, latestVersion;
@@ -68,8 +94,11 @@ private:
     ButtonCustomStyle buttonStyle;
 
     NoteSetKeyboardComponent noteSetKeyboard;
-    // The settings panel and the owning pointer to the standalone MIDI setup or
-    // the channel selector belong here, after the look-and-feels they use.
+    SettingsComponent settingsPanel { processor.parameters };
+    // One of the two, placed in the settings panel: the app's MIDI setup or
+    // the plug-in's channel selector.
+    std::unique_ptr<StandaloneSetupComponent> standaloneSetup;
+    std::unique_ptr<MidiChannelSelectorComponent> channelSelector;
 
     // Single-colour white SVG icons, re-tinted with the accent.
     const juce::String settingsIconSvg, helpIconSvg, paletteIconSvg, updateIconSvg, saveIconSvg;
@@ -127,6 +156,10 @@ private:
     void openUpdateDownloadPage();
     void checkForUpdatesInBackground();
     void handlePatternInputNote (int note);
+    void createMidiPanel();
+    void settingsCollisionChanged (bool on);
+    void showPresetName (const juce::String& name);
+    void showPatternName (const juce::String& name);
 
     void showWebsiteDialog();
 
@@ -140,6 +173,7 @@ private:
     void monoClicked();
     void wallsClicked();
     void collisionClicked();
+    void applyCollision (bool on);
 
     void setupIconButton (juce::DrawableButton&, const juce::String& svgText);
     void setupKnob (juce::Slider&, void (CaromelAudioProcessorEditor::*handler)());

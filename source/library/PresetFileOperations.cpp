@@ -1,5 +1,7 @@
 #include "PresetFileOperations.h"
 
+#include "engine/PluginProcessor.h"
+
 PresetFileOperations::PresetFileOperations (juce::File folderToUse)
     : folder (std::move (folderToUse))
 {
@@ -7,20 +9,8 @@ PresetFileOperations::PresetFileOperations (juce::File folderToUse)
 
 bool PresetFileOperations::isValidPresetName (const juce::String& name)
 {
-    const auto trimmed = name.trim();
-
-    if (trimmed.isEmpty() || trimmed == "." || trimmed == "..")
-        return false;
-
-    for (auto p = trimmed.getCharPointer(); ! p.isEmpty(); ++p)
-    {
-        const auto c = *p;
-
-        if (c == '/' || c == '\\' || c < 0x20 || c == 0x7f)
-            return false;
-    }
-
-    return true;
+    // One rule for every preset file, the processor's.
+    return CaromelAudioProcessor::isValidPresetName (name);
 }
 
 juce::String PresetFileOperations::invalidNameMessage()

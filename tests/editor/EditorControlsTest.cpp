@@ -280,6 +280,7 @@ TEST_F (EditorControlsTest, PatternNotesPostedBeforeTheEditorGoesNeverReachIt)
 
     destroyEditor();
     EXPECT_FALSE ((bool) processor.onPatternInputNote);
+    EXPECT_FALSE (processor.patternInputEnabled.load()) << "no editor is left to end pattern entry";
 
     // The calls find the callback installed when they run: here a later
     // owner's, not the deleted editor's.
@@ -293,6 +294,7 @@ TEST_F (EditorControlsTest, PatternNotesPostedBeforeTheEditorGoesNeverReachIt)
     midi.clear();
     midi.addEvent (juce::MidiMessage::noteOn (1, 67, (juce::uint8) 100), 0);
     createEditor();
+    processor.patternInputEnabled = true; // the previous editor ended pattern entry
     processor.processBlock (audio, midi);
     destroyEditor();
     juce::MessageManager::getInstance()->runDispatchLoopUntil (50);

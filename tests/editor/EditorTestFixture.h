@@ -30,6 +30,9 @@ namespace rebondo::test
         void createEditor()
         {
             editor = std::make_unique<CaromelAudioProcessorEditor> (processor);
+            // Before any timer tick: tests never reach the network, and a
+            // test that wants an answer serves one on the loop-back address.
+            editor->updateManifestUrl = {};
         }
 
         void destroyEditor()
