@@ -1,4 +1,5 @@
 #include "PatternBrowserComponent.h"
+#include "BrowserHeader.h"
 
 #include "PresetBrowserComponent.h"
 
@@ -431,34 +432,7 @@ void PatternBrowserComponent::resized()
     const auto ih = std::max (getHeight() - 2 * margin, 0);
     const auto hh = std::min (ih, 28);
 
-    // Header, right to left, as in the preset browser.
-    {
-        auto right = margin + iw;
-        auto left = iw;
-        const auto take = [&left, &right] (int wanted)
-        {
-            const auto w = std::min (left, wanted);
-            left -= w;
-            right -= w;
-            return w;
-        };
-
-        auto w = take (28);
-        closeButton.setBounds (right, margin, w, hh);
-        take (6);
-        w = take (70);
-        deleteButton.setBounds (right, margin, w, hh);
-        take (6);
-        w = take (76);
-        renameButton.setBounds (right, margin, w, hh);
-        take (6);
-        w = take (62);
-        loadButton.setBounds (right, margin, w, hh);
-        titleLabel.setBounds (margin, margin, right - margin, hh);
-
-        for (auto* button : { &loadButton, &renameButton, &deleteButton, &closeButton })
-            button->toFront (false);
-    }
+    BrowserHeader::layout ({ loadButton, renameButton, deleteButton, closeButton, titleLabel }, margin, iw, hh);
 
     // Second row: builder label, then New, Undo, Skip, Save and "i".
     auto remaining = ih - hh;

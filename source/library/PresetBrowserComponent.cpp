@@ -1,4 +1,5 @@
 #include "PresetBrowserComponent.h"
+#include "BrowserHeader.h"
 
 #include <algorithm>
 #include <cmath>
@@ -278,32 +279,7 @@ void PresetBrowserComponent::resized()
     const auto ih = std::max (getHeight() - 2 * margin, 0);
     const auto hh = std::min (ih, 28);
 
-    // Header, right to left; each part takes at most what is left.
-    auto right = margin + iw;
-    auto left = iw;
-    const auto take = [&left, &right] (int wanted)
-    {
-        const auto w = std::min (left, wanted);
-        left -= w;
-        right -= w;
-        return w;
-    };
-
-    auto w = take (28);
-    closeButton.setBounds (right, margin, w, hh);
-    take (6);
-    w = take (70);
-    deleteButton.setBounds (right, margin, w, hh);
-    take (6);
-    w = take (76);
-    renameButton.setBounds (right, margin, w, hh);
-    take (6);
-    w = take (62);
-    loadButton.setBounds (right, margin, w, hh);
-    titleLabel.setBounds (margin, margin, right - margin, hh);
-
-    for (auto* button : { &loadButton, &renameButton, &deleteButton, &closeButton })
-        button->toFront (false);
+    BrowserHeader::layout ({ loadButton, renameButton, deleteButton, closeButton, titleLabel }, margin, iw, hh);
 
     const auto gap = std::min (ih - hh, 8);
     viewport.setBounds (margin, margin + hh + gap, iw, ih - hh - gap);
