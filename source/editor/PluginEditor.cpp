@@ -230,6 +230,13 @@ CaromelAudioProcessorEditor::~CaromelAudioProcessorEditor()
     processor.onPatternInputNote = nullptr;
 }
 
+juce::String CaromelAudioProcessorEditor::getTooltip()
+{
+    if (getMouseXYRelative().y < (int) PhysicsViewMapping::physicsTop)
+        return {};
+    return ComputerKeyboardInput::tooltipText;
+}
+
 bool CaromelAudioProcessorEditor::isStandalone() const noexcept
 {
     return processor.wrapperType == juce::AudioProcessor::wrapperType_Standalone;
