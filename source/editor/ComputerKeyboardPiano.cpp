@@ -199,6 +199,11 @@ void ComputerKeyboardInput::globalFocusChanged (juce::Component* focused)
     const bool insideTarget = focused != nullptr && (focused == &target || target.isParentOf (focused));
     if (! insideTarget || isTextInput (focused))
         piano.releaseAll();
+
+    // A window that becomes active focuses itself, and its keys would never
+    // reach the component inside: pass the focus on.
+    if (focused != nullptr && focused->isParentOf (&target) && target.isShowing())
+        target.grabKeyboardFocus();
 }
 
 void ComputerKeyboardInput::componentVisibilityChanged (juce::Component&)
