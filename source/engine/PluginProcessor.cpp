@@ -206,6 +206,7 @@ void CaromelAudioProcessor::prepareToPlay (double sampleRate, int samplesPerBloc
     audioPatternCopy.reserve (reservedPatternSteps);
     outputMidi.ensureSize ((size_t) juce::jmax (reservedOutputBytes, samplesPerBlock * 16));
     keyboardMidi.ensureSize (KeyboardNoteQueue::capacity * 16);
+    keyboardNotes.drain ([] (const KeyboardNoteQueue::Message&) {}); // keys played while stopped are stale
     {
         const juce::SpinLock::ScopedLockType lock (snapshotLock);
         ballSnapshots.reserve ((size_t) ballPoolSize);

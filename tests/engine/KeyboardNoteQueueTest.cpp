@@ -165,6 +165,19 @@ namespace
         EXPECT_EQ (out.back().note(), 72);
     }
 
+    TEST_F (KeyboardNotesInBlocks, NotesQueuedWhileStoppedAreDroppedAtPrepare)
+    {
+        enqueue (juce::MidiMessage::noteOn (1, 60, (juce::uint8) 100));
+        h.prepare();
+        h.run();
+        EXPECT_EQ (h.numBalls(), 0);
+
+        enqueue (juce::MidiMessage::noteOn (1, 62, (juce::uint8) 100));
+        h.run();
+        ASSERT_EQ (h.numBalls(), 1);
+        EXPECT_EQ (h.ball().inputNote, 62);
+    }
+
     TEST_F (KeyboardNotesInBlocks, PatternEntryReceivesQueuedNotesInsteadOfBalls)
     {
         std::vector<int> received;
