@@ -4,6 +4,9 @@
 #
 #   tools/screenshot.sh [OUTPUT.png] [APP]
 #
+# With REBONDO_SHOT_KEYS set (e.g. "adgk"), those computer keys are held down
+# on the virtual display before the picture is taken, so that balls fly.
+#
 # OUTPUT defaults to docs/screenshot.png; APP to the first standalone build
 # found (Release before Debug). Needs Xvfb, jackd, xwd, xwininfo and python3
 # (scripts/setup.sh installs them). Everything it starts is stopped on exit;
@@ -87,6 +90,11 @@ for _ in $(seq 1 60); do
 done
 [ -n "$geometry" ] || { echo "screenshot: the app's window did not appear" >&2; cat "$work/app.log" >&2; exit 1; }
 sleep 3
+
+if [ -n "${REBONDO_SHOT_KEYS:-}" ]; then
+  timeout 20 /usr/bin/python3 "$root/tools/hold_keys.py" "$REBONDO_SHOT_KEYS"
+  sleep 0.5
+fi
 
 timeout 20 xwd -root -silent >"$work/screen.xwd"
 mkdir -p "$(dirname "$output")"

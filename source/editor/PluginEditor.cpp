@@ -269,6 +269,13 @@ CaromelAudioProcessorEditor::~CaromelAudioProcessorEditor()
     processor.patternInputEnabled = false;
 }
 
+juce::String CaromelAudioProcessorEditor::getTooltip()
+{
+    if (getMouseXYRelative().y < (int) PhysicsViewMapping::physicsTop)
+        return {};
+    return ComputerKeyboardInput::tooltipText;
+}
+
 bool CaromelAudioProcessorEditor::isStandalone() const noexcept
 {
     return processor.wrapperType == juce::AudioProcessor::wrapperType_Standalone;

@@ -3,6 +3,7 @@
 #include <juce_audio_processors/juce_audio_processors.h>
 #include <juce_gui_extra/juce_gui_extra.h>
 
+#include "ComputerKeyboardPiano.h"
 #include "UpdateChecker.h"
 #include "engine/PluginProcessor.h"
 #include "library/PatternBrowserComponent.h"
@@ -25,6 +26,7 @@
 // strip and, below y = 160, the physics view that it paints itself and whose
 // launch handle and wall ends can be dragged.
 class CaromelAudioProcessorEditor : public juce::AudioProcessorEditor,
+                                    public juce::TooltipClient,
                                     private juce::Timer
 {
 public:
@@ -37,6 +39,7 @@ public:
     void paint (juce::Graphics&) override;
     void resized() override;
     void timerCallback() override;
+    juce::String getTooltip() override;
 
     void firstStart();
     // Sets the mono, walls and collision toggles from their parameters.
@@ -51,6 +54,7 @@ public:
     juce::Rectangle<int> getPatternBrowserBounds() const noexcept { return patternBrowserBounds; }
 
     bool isStandalone() const noexcept;
+    ComputerKeyboardInput& getComputerKeyboard() noexcept { return computerKeyboard; }
 
     // Loads the named preset through the processor and, when it loaded,
     // refreshes every view of the new state. The preset browser's Load.
@@ -185,6 +189,9 @@ private:
     juce::Point<float> launchHandleScreenPosition() const;
     std::array<juce::Point<float>, 4> wallEndPoints() const; // top left, top right, bottom left, bottom right
     void dragWalls (float worldX);
+
+    // Plays the processor from the computer keyboard while the editor has focus.
+    ComputerKeyboardInput computerKeyboard { *this, [this] (const juce::MidiMessage& m) { processor.enqueueKeyboardMessage (m); } };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (CaromelAudioProcessorEditor)
 };

@@ -208,6 +208,8 @@ void CaromelAudioProcessor::prepareToPlay (double sampleRate, int samplesPerBloc
     ballPool.reserve ((size_t) ballPoolSize);
     audioPatternCopy.reserve (reservedPatternSteps);
     outputMidi.ensureSize ((size_t) juce::jmax (reservedOutputBytes, samplesPerBlock * 16));
+    keyboardMidi.ensureSize (KeyboardNoteQueue::capacity * 16);
+    keyboardNotes.drain ([] (const KeyboardNoteQueue::Message&) {}); // keys played while stopped are stale
     {
         const juce::SpinLock::ScopedLockType lock (snapshotLock);
         ballSnapshots.reserve ((size_t) ballPoolSize);
@@ -258,6 +260,10 @@ void CaromelAudioProcessor::processBlock (juce::AudioBuffer<float>& audio, juce:
     if (panicRequested.exchange (false))
         performPanic (numSamples);
 
+    // Computer keyboard notes first, as if they led the host's events at 0.
+    keyboardMidi.clear();
+    keyboardNotes.drain ([this] (const KeyboardNoteQueue::Message& m) { keyboardMidi.addEvent (m.bytes.data(), m.size, 0); });
+    handleIncomingMidi (keyboardMidi, numSamples, modMode, patternInput);
     handleIncomingMidi (midi, numSamples, modMode, patternInput);
     physics.advance (numSamples, currentSampleRate, timeScale.load());
     processBalls (numSamples, arpMode, maxBouncesIndex, patternInput);

@@ -4,6 +4,7 @@
 
 #include "BallRecords.h"
 #include "EngineSettings.h"
+#include "KeyboardNoteQueue.h"
 #include "NoteScheduler.h"
 #include "Parameters.h"
 #include "PhysicsWorld.h"
@@ -184,6 +185,14 @@ public:
     std::atomic<bool> patternInputEnabled { false };
     std::function<void (int)> onPatternInputNote; // message thread only
 
+    // Message thread: a message from the computer keyboard. It enters the next
+    // block's MIDI input at position 0, before the host's events. False when
+    // the queue is full or the message is longer than three bytes.
+    bool enqueueKeyboardMessage (const juce::MidiMessage& message) noexcept
+    {
+        return keyboardNotes.push (message.getRawData(), message.getRawDataSize());
+    }
+
     bool firstStartDone = false;
     bool updateCheckPending = true;
 
@@ -238,6 +247,8 @@ private:
     juce::MidiBuffer outputMidi;
     std::vector<int> audioPatternCopy;
     juce::Random arpRandom;
+    KeyboardNoteQueue keyboardNotes;
+    juce::MidiBuffer keyboardMidi; // reserved in prepareToPlay
     bool snapshotLockHeld = false;
     std::atomic<bool> panicRequested { false };
 

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <new>
+#include <thread>
 
 extern "C" void* __libc_malloc (size_t);
 extern "C" void* __libc_calloc (size_t, size_t);
@@ -77,11 +78,17 @@ namespace
         size_t mostBalls = 0;
         int collidingBalls = 0;
         int ballsEnded = 0;
+        int keyboardBalls = 0;
     };
+
+    // Notes at or above this come from the computer keyboard queue.
+    constexpr int firstKeyboardNote = 96;
 
     // Plays chords, releases them, moves the walls with the wheel and lets
     // balls bounce, collide and die, counting allocations inside processBlock.
-    CountedBlocks playAndCount (int numBlocks, int warmUpBlocks)
+    // With withKeyboard, another thread also queues computer keyboard notes
+    // while the blocks run: a chord every 20 blocks, let go 10 blocks later.
+    CountedBlocks playAndCount (int numBlocks, int warmUpBlocks, bool withKeyboard = false)
     {
         ProcessorHarness h (48000.0, 256);
         auto& p = h.processor;
@@ -102,6 +109,31 @@ namespace
         std::vector<int> held;
         held.reserve (64);
         size_t previousBalls = 0;
+
+        std::atomic<int> blocksDone { 0 };
+        std::atomic<bool> stopKeyboard { false };
+        std::thread keyboard;
+        if (withKeyboard)
+            keyboard = std::thread ([&p, &blocksDone, &stopKeyboard]
+            {
+                for (int target = 0; ! stopKeyboard.load(); target += 10)
+                {
+                    while (blocksDone.load() < target && ! stopKeyboard.load())
+                        std::this_thread::yield();
+
+                    // Chords of one to six keys, so that bursts of several
+                    // messages in one block turn up long after the warm-up.
+                    const int chord = 1 + (target / 20) % 6;
+                    for (int i = 0; i < chord; ++i)
+                    {
+                        const int note = firstKeyboardNote + 2 * i;
+                        p.enqueueKeyboardMessage ((target / 10) % 2 == 0 ? juce::MidiMessage::noteOn (1, note, (juce::uint8) 100)
+                                                                         : juce::MidiMessage::noteOff (1, note));
+                    }
+                }
+            });
+
+        uint64_t lastKeyboardBallId = 0;
 
         for (int block = 0; block < numBlocks; ++block)
         {
@@ -127,6 +159,16 @@ namespace
             countingThisThread = block >= warmUpBlocks;
             p.processBlock (audio, midi);
             countingThisThread = false;
+            blocksDone.store (block + 1);
+
+            uint64_t newestKeyboardBallId = lastKeyboardBallId;
+            for (auto* ball : p.balls)
+                if (ball->inputNote >= firstKeyboardNote && ball->ballId > lastKeyboardBallId)
+                {
+                    newestKeyboardBallId = std::max (newestKeyboardBallId, ball->ballId);
+                    ++result.keyboardBalls;
+                }
+            lastKeyboardBallId = newestKeyboardBallId;
 
             result.mostBalls = std::max (result.mostBalls, p.balls.size());
             if (p.balls.size() < previousBalls)
@@ -135,6 +177,10 @@ namespace
             for (auto* ball : p.balls)
                 result.collidingBalls += ball->ballCollisionsActive;
         }
+
+        stopKeyboard = true;
+        if (keyboard.joinable())
+            keyboard.join();
 
         result.allocations = allocations.exchange (0);
         result.blocks = numBlocks;
@@ -150,6 +196,16 @@ namespace
         EXPECT_GT (counted.mostBalls, 8u);
         EXPECT_GT (counted.collidingBalls, 0);
         EXPECT_GT (counted.ballsEnded, 500);
+    }
+
+    TEST (RealTimeSafety, ComputerKeyboardNotesFromAnotherThreadNeverAllocate)
+    {
+        const auto counted = playAndCount (6000, 10, true);
+        EXPECT_EQ (counted.allocations, 0);
+
+        // The queued notes really launched balls: chords every 20 blocks.
+        EXPECT_GT (counted.keyboardBalls, 600);
+        EXPECT_GT (counted.ballsEnded, 200);
     }
 
     TEST (RealTimeSafety, TheCounterSeesAllocations)
