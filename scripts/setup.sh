@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config ccache
+  build-essential cmake ninja-build pkg-config ccache
   juce-modules-source          # JUCE 7 modules, CMake config, juceaide, LV2 helper, VST3 SDK, box2d
   libjack-jackd2-dev jackd2    # standalone audio through JACK (dummy driver on machines without a sound card)
   libcurl4-openssl-dev         # HTTPS for the update check
