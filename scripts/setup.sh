@@ -29,4 +29,4 @@ SUDO=""
 export DEBIAN_FRONTEND=noninteractive
 echo "setup: installing ${missing[*]}"
 $SUDO apt-get update
-$SUDO apt-get install -y --no-install-recommends "${packages[@]}"
+$SUDO apt-get install -y "${packages[@]}"
