@@ -6,8 +6,38 @@
 #include "library/FactoryContent.h"
 #include "library/XmlFiles.h"
 
+#include <charconv>
 #include <cmath>
 #include <limits>
+#include <string>
+#include <string_view>
+
+namespace
+{
+    // A decimal number at the start of the text, as C reads it but whatever
+    // the locale, saturating to infinity instead of overflowing (JUCE's own
+    // reader overflows an int on long digit strings). No number gives 0.
+    double parseDecimal (const juce::String& text)
+    {
+        const auto utf8 = text.trimStart().toStdString();
+        const char* first = utf8.c_str();
+        const char* last = first + utf8.size();
+        if (first != last && *first == '+')
+            ++first;
+
+        double value = 0.0;
+        const auto error = std::from_chars (first, last, value).ec;
+        if (error == std::errc::result_out_of_range)
+        {
+            const std::string_view rest (first, (size_t) (last - first));
+            if (rest.find ("e-") != std::string_view::npos || rest.find ("E-") != std::string_view::npos)
+                return 0.0;
+            return *first == '-' ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
+        }
+        return error == std::errc() ? value : 0.0;
+    }
+}
+
 
 namespace
 {
@@ -216,7 +246,7 @@ void CaromelAudioProcessor::applyPresetXmlParameters (const juce::XmlElement& pr
             continue;
         }
 
-        const double read = child->getDoubleAttribute ("value");
+        const double read = parseDecimal (child->getStringAttribute ("value"));
         if (std::isnan (read))
             continue;
 
