@@ -1,4 +1,5 @@
 #include "MidiChannelSelectorComponent.h"
+#include "InsetPanelBackground.h"
 
 MidiChannelSelectorComponent::MidiChannelSelectorComponent()
 {
@@ -60,13 +61,7 @@ void MidiChannelSelectorComponent::reportMask()
 
 void MidiChannelSelectorComponent::paint (juce::Graphics& g)
 {
-    const auto box = juce::Rectangle<float> (2.0f, 2.0f,
-                                             juce::jmax (0.0f, (float) getWidth() - 4.0f),
-                                             juce::jmax (0.0f, (float) getHeight() - 4.0f));
-    g.setColour (juce::Colours::black.withAlpha ((juce::uint8) 224));
-    g.fillRoundedRectangle (box, 10.0f);
-    g.setColour (juce::Colours::white.withAlpha ((juce::uint8) 46));
-    g.drawRoundedRectangle (box, 10.0f, 1.5f);
+    paintInsetPanelBackground (g, *this);
 }
 
 void MidiChannelSelectorComponent::resized()
