@@ -2,6 +2,8 @@
 // in the snapshot, reported in milliseconds per frame.
 #include "editor/PluginEditor.h"
 
+#include "BenchmarkMain.h"
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -63,4 +65,7 @@ BENCHMARK (BM_EditorPaint)
     ->Args ({ 64, 0 })->Args ({ 64, 1 })->Args ({ 0, 0 })
     ->UseManualTime()->Unit (benchmark::kMillisecond);
 
-BENCHMARK_MAIN();
+int main (int argc, char** argv)
+{
+    return runBenchmarksInTemporaryHome (argc, argv);
+}

@@ -3,6 +3,8 @@
 
 #include "engine/PluginProcessor.h"
 
+#include "BenchmarkMain.h"
+
 #include <benchmark/benchmark.h>
 #include <juce_events/juce_events.h>
 
@@ -59,11 +61,5 @@ BENCHMARK (processBlockWithBalls)
 
 int main (int argc, char** argv)
 {
-    const juce::ScopedJuceInitialiser_GUI juce;
-    benchmark::Initialize (&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments (argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarksInTemporaryHome (argc, argv);
 }

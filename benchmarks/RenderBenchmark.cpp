@@ -5,6 +5,8 @@
 
 #include "engine/PluginProcessor.h"
 
+#include "BenchmarkMain.h"
+
 #include <benchmark/benchmark.h>
 #include <juce_events/juce_events.h>
 
@@ -150,20 +152,5 @@ BENCHMARK (BM_RenderDenseThreeMinutes)->Unit (benchmark::kMillisecond)->UseRealT
 
 int main (int argc, char** argv)
 {
-    // Keep the plug-in's first-use set-up away from the real home.
-    char home[] = "/tmp/rebondo-bench-home-XXXXXX";
-    if (mkdtemp (home) != nullptr)
-    {
-        setenv ("HOME", home, 1);
-        unsetenv ("XDG_CONFIG_HOME");
-    }
-
-    const juce::ScopedJuceInitialiser_GUI juce;
-    benchmark::Initialize (&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments (argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    juce::File (home).deleteRecursively();
-    return 0;
+    return runBenchmarksInTemporaryHome (argc, argv);
 }
